@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -228,6 +229,49 @@ bool FindOne(std::u16string_view path, FindData& data) {
   return GetTimes(path, data.times);
 }
 
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
+  auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; };
+  // Greedy match with one back-tracking point, linear in practice.
+  size_t p = 0, n = 0, star = std::u16string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == u'?' || fold(pattern[p]) == fold(name[n]))) {
+      ++p, ++n;
+    } else if (p < pattern.size() && pattern[p] == u'*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::u16string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
+}
+
+bool FindFirstMatch(std::u16string_view pattern_path, FindData& data) {
+  const size_t slash = pattern_path.find_last_of(u"\\/");
+  if (slash == std::u16string_view::npos) return Fail(kErrorInvalidName);
+  const std::u16string_view folder = pattern_path.substr(0, slash + 1);
+  const std::u16string_view pattern = pattern_path.substr(slash + 1);
+  std::string host;
+  if (!Host(folder, host)) return false;
+  DIR* dir = ::opendir(host.c_str());
+  if (!dir) return FailErrno(host);
+  bool found = false;
+  while (struct dirent* e = ::readdir(dir)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    const std::u16string name = Utf8ToWide(e->d_name);
+    if (WildcardMatch(pattern, name)) {
+      found = FindOne(std::u16string(folder) + name, data);
+      if (found) break;
+    }
+  }
+  ::closedir(dir);
+  return found ? true : Fail(kErrorFileNotFound);
+}
+
 bool CreateDirectoryAt(std::u16string_view path) {
   std::string host;
   if (!Host(path, host)) return false;
@@ -344,7 +388,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::Open(std::u16string_view path, uint32_t access, uint32_t creation) {
+bool File::Open(std::u16string_view path, uint32_t access, uint32_t creation, bool owner_only) {
   Close();
   std::string host;
   if (!Host(path, host)) return false;
@@ -361,7 +405,7 @@ bool File::Open(std::u16string_view path, uint32_t access, uint32_t creation) {
     case kTruncateExisting: flags |= O_TRUNC; break;
     default: break;
   }
-  fd_ = ::open(host.c_str(), flags, 0666);
+  fd_ = ::open(host.c_str(), flags, owner_only ? 0600 : 0666);
   if (fd_ < 0) {
     if (errno == EEXIST) return Fail(kErrorFileExists);
     return FailErrno(host);

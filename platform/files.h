@@ -83,6 +83,15 @@ struct FindData {
 };
 bool FindOne(std::u16string_view path, FindData& data);
 
+// FindFirstFile with wild cards in the last component ("*" any run, "?" one
+// character; letter case ignored as Windows does): the first entry of the
+// folder, in the host's directory order, whose name matches. "." and ".."
+// never match.
+bool FindFirstMatch(std::u16string_view pattern_path, FindData& data);
+
+// Whether a name matches a wild-card pattern, letter case ignored.
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view name);
+
 // CreateDirectory: fails with kErrorAlreadyExists when the name exists and
 // kErrorPathNotFound when the parent is missing.
 bool CreateDirectoryAt(std::u16string_view path);
@@ -118,7 +127,10 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  bool Open(std::u16string_view path, uint32_t access, uint32_t creation);
+  // owner_only: a file created here is readable and writable by its owner
+  // only (for files that hold credentials).
+  bool Open(std::u16string_view path, uint32_t access, uint32_t creation,
+            bool owner_only = false);
   bool IsOpen() const { return fd_ >= 0; }
   // Reads up to n bytes; false on failure, `done` 0 at the end of the file.
   bool Read(void* data, size_t n, size_t& done);
