@@ -8,11 +8,9 @@
 
 #include "restore/status_record.h"
 #include "util/datetime.h"
+#include "util/text.h"
 
 namespace bexa {
-
-// A localised text by its English id (the language offset is the caller's).
-using TextById = std::function<std::u16string(int english_id)>;
 
 // The client version shown in the summary.
 inline constexpr char16_t kClientVersionText[] = u"7.0.0.0KVO";
