@@ -101,7 +101,8 @@ std::u16string CryptoProvider::EncryptTextToHex(std::u16string_view text) {
   // Windows-1252 has one byte per UTF-16 unit, so the text always fits.
   std::string ansi = platform::WideToAnsi(text);
   uint32_t block = BlockSize();
-  CryptoPP::SecByteBlock buffer(BlockCount(ansi.size(), block) * block);  // zeroed
+  CryptoPP::SecByteBlock buffer;
+  buffer.CleanNew(BlockCount(ansi.size(), block) * block);
   std::memcpy(buffer.data(), ansi.data(), ansi.size());
   std::fill(ansi.begin(), ansi.end(), '\0');
   ecb_encrypt_->ProcessData(buffer.data(), buffer.data(), buffer.size());
@@ -114,7 +115,8 @@ std::u16string CryptoProvider::DecryptHexToText(std::u16string_view hex) {
   uint32_t block = BlockSize();
   // floor(digits / 2) bytes decide the block count; an odd last digit that
   // would fall past the last block is dropped rather than written beyond it.
-  CryptoPP::SecByteBlock buffer(BlockCount(hex.size() / 2, block) * block);
+  CryptoPP::SecByteBlock buffer;
+  buffer.CleanNew(BlockCount(hex.size() / 2, block) * block);
   if (buffer.empty()) return std::u16string();
   HexToBytes(hex, buffer.data(), buffer.size());
   ecb_decrypt_->ProcessData(buffer.data(), buffer.data(), buffer.size());

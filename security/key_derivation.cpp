@@ -8,11 +8,12 @@
 
 namespace bexa {
 
-CryptoPP::SecByteBlock DeriveKeyBytes(std::u16string_view keyText, size_t length) {
-  CryptoPP::SecByteBlock key(length);  // zero-filled
+CryptoPP::SecByteBlock DeriveKeyBytes(std::u16string_view key_text, size_t length) {
+  CryptoPP::SecByteBlock key;
+  key.CleanNew(length);
   // Windows-1252 has one byte per UTF-16 unit, so the ANSI form has exactly
   // as many bytes as the text has characters.
-  std::string ansi = platform::WideToAnsi(keyText);
+  std::string ansi = platform::WideToAnsi(key_text);
   CryptoPP::SHA1 sha;
   uint8_t digest[CryptoPP::SHA1::DIGESTSIZE];
   sha.CalculateDigest(digest, reinterpret_cast<const uint8_t*>(ansi.data()), ansi.size());
