@@ -269,7 +269,7 @@ class FileDigest : public testing::Test {
   std::u16string Write(const char* name, const std::vector<uint8_t>& bytes) {
     std::filesystem::path path = dir_ / name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     return platform::Utf8ToWide(path.string());
   }
