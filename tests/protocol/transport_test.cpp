@@ -262,6 +262,26 @@ TEST(Transport, EncryptedExchangeLeavesTheFileDataPayloadUndeciphered) {
   EXPECT_EQ(pair.peer->values().Int(tag::kVerifyCrc), 77);
 }
 
+TEST(Transport, ATakenPayloadSurvivesTheNextReceives) {
+  LoopbackPair pair;
+  std::vector<uint8_t> a(200000, 'a'), b(200000, 'b');
+  std::thread sender([&] {
+    for (int i = 0; i < 3; ++i) {
+      pair.peer->SendFileData(false, a.data(), a.size());
+      pair.peer->SendFileData(false, b.data(), b.size());
+    }
+  });
+  int type;
+  ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  PduChain kept = pair.client->values().ReceivedPayload().Release();
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  sender.join();
+  EXPECT_EQ(kept.Bytes(), a);
+  std::vector<uint8_t> last(pair.client->values().ReceivedPayload().Size());
+  pair.client->values().ReceivedPayload().CopyTo(last.data());
+  EXPECT_EQ(last, b);
+}
+
 TEST(Transport, CipherFailuresGiveSixAndSeven) {
   LoopbackPair pair;
   auto c = std::make_unique<TestCipher>();
