@@ -16,7 +16,7 @@
 #include <mutex>
 #include <string>
 
-#include "control/session_parameters.h"
+#include "session/parameters.h"
 #include "protocol/client_protocol.h"
 #include "protocol/version_number.h"
 #include "security/logon_link.h"
