@@ -111,8 +111,8 @@ int Session::WaitForPdu(CancelSource* cancel, bool throw_on_failure) {
 std::u16string Session::ComputerName() const { return platform::ComputerName(); }
 
 std::u16string Session::DomainName() const {
-  // A line feed cannot be a value (values are trimmed): it marks "not there".
-  const std::u16string missing = u"\n";
+  // A control character that no settings line carries marks "not there".
+  const std::u16string missing = u"\x01";
   std::u16string domain = platform::GetProfileString(u"Winlogon", u"DefaultDomainName", missing,
                                                      256, platform::WinIniPath());
   if (domain == missing) domain = u"WORKGRP";

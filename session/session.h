@@ -25,6 +25,7 @@
 #include "session/heartbeat.h"
 #include "session/texts.h"
 #include "util/datetime.h"
+#include "util/exceptions.h"
 
 namespace bexa {
 
