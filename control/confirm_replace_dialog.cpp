@@ -30,7 +30,7 @@ ui::DialogTemplate ConfirmReplaceTemplate() {
   ui::DialogTemplate t;
   t.resource_id = kConfirmReplaceDialogId;
   t.caption = u"Confirm File Replace";
-  t.width = 300;
+  t.width = 320;
   t.height = 172;
   t.controls = {
       {1060, ControlKind::kStatic, 10, 8, 280, 10},
@@ -47,9 +47,9 @@ ui::DialogTemplate ConfirmReplaceTemplate() {
       {1065, ControlKind::kButton, 74, 124, 60, 14},
       {1066, ControlKind::kDefaultButton, 138, 124, 46, 14},
       {1067, ControlKind::kButton, 188, 124, 46, 14},
-      {kMore, ControlKind::kButton, 240, 124, 50, 14},
-      {1068, ControlKind::kButton, 10, 152, 138, 14},
-      {1069, ControlKind::kButton, 152, 152, 138, 14},
+      {kMore, ControlKind::kButton, 260, 124, 50, 14},
+      {1068, ControlKind::kButton, 10, 152, 146, 14},
+      {1069, ControlKind::kButton, 160, 152, 150, 14},
   };
   return t;
 }

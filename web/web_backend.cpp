@@ -45,7 +45,7 @@ void WebBackend::WindowChanged(const platform::ui::Window& window, const std::ve
     std::lock_guard<std::mutex> lock(mutex_);
     windows_[window.id] = WindowMessage(window);
   }
-  Send(PatchMessage(window, controls, window_changed));
+  if (!controls.empty() || window_changed) Send(PatchMessage(window, controls, window_changed));
 }
 
 void WebBackend::WindowGone(int window_id) {

@@ -18,7 +18,8 @@ class Backend {
   // A window was created or became visible: draw it whole.
   virtual void WindowShown(const Window& window) = 0;
   // Controls of a shown window changed (their ids), and with window_changed
-  // also the window's own fields (caption, height, flash state, focus).
+  // also the window's own fields (caption, height, flash state, focus). With
+  // neither, only typed text changed, which the front end shows already.
   virtual void WindowChanged(const Window& window, const std::vector<int>& controls,
                              bool window_changed) = 0;
   // The window was hidden or destroyed.

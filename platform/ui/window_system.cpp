@@ -275,8 +275,12 @@ void WindowSystem::ApplyToModel(Window& window, const UiEvent& event) {
       }
       break;
     case EventKind::kEditChanged:
-      // The front end shows the typed text already; no redraw.
-      if (c && c->kind == ControlKind::kEdit && !(c->style & kStyleReadOnly)) c->text = event.text;
+      if (c && c->kind == ControlKind::kEdit && !(c->style & kStyleReadOnly)) {
+        c->text = event.text;
+        // The page that sent the text shows it already, and an echo would
+        // race with its next keystrokes: the backend only records it.
+        if (window.visible) dirty_[window.id];
+      }
       break;
     case EventKind::kComboSelect:
       if (c && event.value >= -1 && event.value < static_cast<int>(c->items.size())) {
