@@ -38,7 +38,7 @@ struct IconKind {
 
 IconKind IconOf(StatusIcon icon) {
   switch (icon) {
-    case StatusIcon::kWarning: return {u"warning", ui::kMbIconWarning};
+    case StatusIcon::kWarning: return {u"warning", ui::kMbIconExclamation};
     case StatusIcon::kQuestion: return {u"question", ui::kMbIconQuestion};
     case StatusIcon::kError: break;
   }

@@ -22,7 +22,7 @@ class MessageBoxHandler : public WindowHandler {
       ui_.EndModal(window, event.control);
     } else if (event.kind == EventKind::kClose) {
       // As on Windows, a Yes/No box cannot be closed without an answer.
-      if (buttons_ == kMbOkCancel) ui_.EndModal(window, kIdCancel);
+      if (buttons_ == kMbOkCancel || buttons_ == kMbYesNoCancel) ui_.EndModal(window, kIdCancel);
       if (buttons_ == kMbOk) ui_.EndModal(window, kIdOk);
     }
     return true;
@@ -50,7 +50,7 @@ const char16_t* IconName(unsigned icon) {
   switch (icon) {
     case kMbIconError: return u"error";
     case kMbIconQuestion: return u"question";
-    case kMbIconWarning: return u"warning";
+    case kMbIconExclamation: return u"warning";
     case kMbIconInformation: return u"information";
     default: return u"";
   }
@@ -62,7 +62,7 @@ int WindowSystem::MessageBox(const std::u16string& text, const std::u16string& c
                              unsigned flags, int parent) {
   unsigned buttons = flags & 0x0F;
   unsigned icon = flags & 0xF0;
-  if (buttons != kMbOkCancel && buttons != kMbYesNo) buttons = kMbOk;
+  if (buttons != kMbOkCancel && buttons != kMbYesNo && buttons != kMbYesNoCancel) buttons = kMbOk;
 
   int text_height = std::max(20, TextLines(text) * 9);
   int buttons_y = 10 + text_height + 10;
@@ -79,6 +79,7 @@ int WindowSystem::MessageBox(const std::u16string& text, const std::u16string& c
   if (buttons == kMbOk) ids = {{kIdOk, u"OK"}};
   if (buttons == kMbOkCancel) ids = {{kIdOk, u"OK"}, {kIdCancel, u"Cancel"}};
   if (buttons == kMbYesNo) ids = {{kIdYes, u"Yes"}, {kIdNo, u"No"}};
+  if (buttons == kMbYesNoCancel) ids = {{kIdYes, u"Yes"}, {kIdNo, u"No"}, {kIdCancel, u"Cancel"}};
   int x = kWidth - 12 - static_cast<int>(ids.size()) * 56 + 6;
   for (size_t i = 0; i < ids.size(); ++i, x += 56)
     tmpl.controls.push_back({ids[i].first, i == 0 ? ControlKind::kDefaultButton : ControlKind::kButton,

@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/message_box.h"
+
 namespace bexa::platform::ui {
 
-// Results and command ids of the standard buttons.
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
-
+// The standard buttons' command ids are the message-box results (kIdOk,
+// kIdCancel, kIdYes, kIdNo).
 enum class ControlKind {
   kStatic,
   kButton,

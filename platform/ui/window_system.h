@@ -18,6 +18,7 @@
 
 #include "platform/ui/backend.h"
 #include "platform/ui/events.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/window.h"
 
 namespace bexa::platform::ui {
@@ -32,17 +33,6 @@ class WindowHandler {
  public:
   virtual ~WindowHandler() = default;
   virtual bool OnEvent(const UiEvent& event) = 0;
-};
-
-// Message-box flags and the buttons they show.
-enum MessageBoxFlags : unsigned {
-  kMbOk = 0x0,
-  kMbOkCancel = 0x1,
-  kMbYesNo = 0x4,
-  kMbIconError = 0x10,
-  kMbIconQuestion = 0x20,
-  kMbIconWarning = 0x30,
-  kMbIconInformation = 0x40,
 };
 
 class WindowSystem {
@@ -155,7 +145,8 @@ class WindowSystem {
   void RedrawRows(int window, int control) { Touch(window, control); }
 
   // --- Standard dialogs ---------------------------------------------------
-  // A modal message box; returns kIdOk, kIdCancel, kIdYes or kIdNo.
+  // A modal message box with the kMb* flags of message_box.h; returns kIdOk,
+  // kIdCancel, kIdYes or kIdNo.
   int MessageBox(const std::u16string& text, const std::u16string& caption, unsigned flags,
                  int parent = 0);
   void Beep(unsigned icon);
@@ -212,6 +203,20 @@ class WindowSystem {
   mutable std::mutex queue_mutex_;
   std::condition_variable queue_signal_;
   std::deque<Message> queue_;
+};
+
+// The message boxes of message_box.h shown as windows of a system: a front
+// end installs one with SetCurrentMessageBoxes. REQUIRES: Show is called on
+// the system's thread.
+class WindowMessageBoxes : public MessageBoxes {
+ public:
+  explicit WindowMessageBoxes(WindowSystem& ui) : ui_(ui) {}
+  int Show(const std::u16string& text, const std::u16string& caption, uint32_t type) override {
+    return ui_.MessageBox(text, caption, type);
+  }
+
+ private:
+  WindowSystem& ui_;
 };
 
 // "Pump pending messages" for code below the user interface: dispatches the

@@ -342,7 +342,7 @@ TEST_F(DialogsTest, StatusBoxShowsIconTextsAndTogglesDetails) {
     s.Click(w.id, ui::kIdOk);
   });
   EXPECT_EQ(box.DoModal(), ui::kIdOk);
-  EXPECT_EQ(script_.beeps(), std::vector<unsigned>{ui::kMbIconWarning});
+  EXPECT_EQ(script_.beeps(), std::vector<unsigned>{ui::kMbIconExclamation});
 }
 
 TEST_F(DialogsTest, StatusBoxWithoutDetailsHasNoDetailsButton) {
