@@ -15,10 +15,11 @@ using namespace dcl;
 // bit costs are exact); a block's copies stay inside it.
 constexpr size_t kBlockBytes = 1 << 16;
 constexpr unsigned kHashBits = 14;
-constexpr unsigned kChainDepth = 24;
+constexpr unsigned kChainDepth = 16;
+constexpr unsigned kShortChainDepth = 3;
 // A match at least this long is taken without looking at the positions it
 // covers: long repeats would otherwise cost a search per byte.
-constexpr unsigned kLongMatch = 64;
+constexpr unsigned kLongMatch = 12;
 constexpr uint32_t kNoPosition = 0xFFFFFFFFu;
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
@@ -160,7 +161,7 @@ class Encoder {
     if (pos + 2 <= end) head2_[Hash2(pos)] = static_cast<uint32_t>(pos);
     if (pos + 3 <= end) {
       const uint32_t h = Hash3(pos);
-      prev_[pos % max_distance_] = head_[h];
+      prev_[pos & (max_distance_ - 1)] = head_[h];
       head_[h] = static_cast<uint32_t>(pos);
     }
   }
@@ -178,6 +179,7 @@ class Encoder {
       }
     };
     size_t skip_to = 0;
+    size_t previous_best = 0;
     for (size_t k = 0; k < n; ++k) {
       const size_t pos = start + k;
       if (k < skip_to) {
@@ -197,7 +199,10 @@ class Encoder {
       }
       if (limit >= 3) {
         uint32_t p = head_[Hash3(pos)];
-        for (unsigned depth = 0; depth < kChainDepth && p != kNoPosition && pos - p <= max_distance_;
+        // Inside a match just found, the same match one byte on is likely
+        // the best again: a short search suffices.
+        const unsigned max_depth = previous_best >= 5 ? kShortChainDepth : kChainDepth;
+        for (unsigned depth = 0; depth < max_depth && p != kNoPosition && pos - p <= max_distance_;
              ++depth) {
           if (data_[p + best] == data_[pos + best] || best == 1) {
             const size_t len = MatchLength(p, pos, limit);
@@ -209,12 +214,13 @@ class Encoder {
               if (best >= kLongMatch || best == limit) break;
             }
           }
-          const uint32_t next = prev_[p % max_distance_];
+          const uint32_t next = prev_[p & (max_distance_ - 1)];
           if (next == kNoPosition || next >= p) break;
           p = next;
         }
       }
       Insert(pos, end);
+      previous_best = best;
       if (best >= kLongMatch) skip_to = k + best;
     }
   }

@@ -26,13 +26,32 @@ bool Fill(ByteSource& source, uint8_t* data, size_t size, size_t done, ReceivedF
 
 }  // namespace
 
+bool ReceiveBufferPool::Take(size_t size, PduBuffer& out) {
+  for (size_t i = 0; i < kept_.size(); ++i) {
+    if (kept_[i].capacity() >= size && kept_[i].capacity() <= 2 * size) {
+      out = std::move(kept_[i]);
+      kept_.erase(kept_.begin() + static_cast<std::ptrdiff_t>(i));
+      out.Reset();
+      return true;
+    }
+  }
+  return out.Allocate(size);
+}
+
+void ReceiveBufferPool::Give(PduChain&& chain) {
+  for (size_t i = 0; i < chain.BufferCount() && kept_.size() < kMaxKept; ++i) {
+    if (chain.Buffer(i).capacity() >= kSmallestKept) kept_.push_back(std::move(chain.Buffer(i)));
+  }
+  chain.Clear();
+}
+
 size_t ReceiveBufferSize(long long configured) {
   if (configured < 1) return 1;
   return static_cast<size_t>(std::min<long long>(configured, kReceiveBufferCeiling));
 }
 
 int ReceiveFrame(ByteSource& source, SessionCipher* cipher, size_t max_buffer,
-                 bool would_block_form, ReceivedFrame& out) {
+                 bool would_block_form, ReceivedFrame& out, ReceiveBufferPool* pool) {
   out.body.Clear();
   out.would_block = false;
   out.socket_error = 0;
@@ -65,7 +84,7 @@ int ReceiveFrame(ByteSource& source, SessionCipher* cipher, size_t max_buffer,
   while (left > 0) {
     PduBuffer buffer;
     const size_t size = std::min(left, max_buffer);
-    if (!buffer.Allocate(size)) {
+    if (!(pool ? pool->Take(size, buffer) : buffer.Allocate(size))) {
       out.body.Clear();
       return kStatusReceiveFailed;
     }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "protocol/pdu_buffer.h"
 #include "protocol/session_cipher.h"
@@ -30,6 +31,24 @@ constexpr size_t kReceiveBufferCeiling = 16u << 20;
 // Clamps a configured receive buffer size to 1..kReceiveBufferCeiling.
 size_t ReceiveBufferSize(long long configured);
 
+// Receive buffers kept for reuse by one connection: a large body buffer
+// handed back after its PDU was consumed serves the next body, so that a
+// stream of File data does not fault fresh pages in for every block.
+class ReceiveBufferPool {
+ public:
+  static constexpr size_t kMaxKept = 4;
+  static constexpr size_t kSmallestKept = 64 * 1024;
+
+  // A buffer whose content will be `size` bytes: a kept one when one is
+  // large enough, else a new one. False when memory cannot be had.
+  bool Take(size_t size, PduBuffer& out);
+  // Takes the buffers of a consumed chain back (small ones are dropped).
+  void Give(PduChain&& chain);
+
+ private:
+  std::vector<PduBuffer> kept_;
+};
+
 struct ReceivedFrame {
   PduChain body;
   bool would_block = false;  // the would-block form found nothing waiting
@@ -41,7 +60,8 @@ struct ReceivedFrame {
 // receive non-blocking. Returns kStatusOk (also with would_block set),
 // kStatusDecodeError for a bad header (before any body byte is read),
 // kStatusReceiveFailed or kStatusDecryptFailed.
+// `pool` (optional) supplies the body buffers.
 int ReceiveFrame(ByteSource& source, SessionCipher* cipher, size_t max_buffer,
-                 bool would_block_form, ReceivedFrame& out);
+                 bool would_block_form, ReceivedFrame& out, ReceiveBufferPool* pool = nullptr);
 
 }  // namespace bexa::protocol

@@ -62,8 +62,14 @@ class PduPayload {
   std::span<const uint8_t> Segment(size_t i) const { return chain_.Buffer(i).Content(); }
   // REQUIRES: dest holds Size() bytes.
   void CopyTo(uint8_t* dest) const;
-  // Takes the buffers away (the payload is empty afterwards).
-  PduChain Release() { return std::move(chain_); }
+  // Takes the buffers away (the payload is empty afterwards). A receiver
+  // that keeps the payload past the next receive must take it: the next
+  // receive reuses the buffers still held here.
+  PduChain Release() {
+    PduChain out = std::move(chain_);
+    chain_.Clear();
+    return out;
+  }
 
   PduChain& chain() { return chain_; }
   void Clear() { chain_.Clear(); }

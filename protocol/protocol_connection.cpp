@@ -300,7 +300,8 @@ int ProtocolConnection::ReceiveImpl(int& type, bool would_block_form, bool& woul
   SocketSource source(socket_);
   ReceivedFrame frame;
   SessionCipher* cipher = encryption_on_ ? cipher_.get() : nullptr;
-  int status = ReceiveFrame(source, cipher, MaxReceiveBuffer(), would_block_form, frame);
+  int status = ReceiveFrame(source, cipher, MaxReceiveBuffer(), would_block_form, frame,
+                            &receive_pool_);
   if (frame.socket_error != 0) last_socket_error_ = frame.socket_error;
   if (status != kStatusOk) {
     Log(u"Receiving PDU: ReceiveProtMsg error");
@@ -310,6 +311,9 @@ int ProtocolConnection::ReceiveImpl(int& type, bool would_block_form, bool& woul
     would_block = true;
     return kStatusOk;
   }
+  // The previous File data payload is consumed by now: its buffers serve
+  // the next bodies. (A receiver that keeps a payload releases it first.)
+  receive_pool_.Give(values_.ReceivedPayload().Release());
   if (!PduCodec::Decode(frame.body, version_text_, values_, type)) {
     Log(u"Receiving PDU: decode error");
     return kStatusDecodeError;

@@ -158,6 +158,7 @@ class ProtocolConnection {
   bool peeked_ = false;
   int peeked_type_ = 0;
   std::unique_ptr<ProtocolLog> log_;
+  ReceiveBufferPool receive_pool_;  // used by the receiving thread (under the exchange lock)
   PduChain send_frame_;  // reused so that a small PDU allocates only its buffers
 };
 

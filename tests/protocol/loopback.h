@@ -66,7 +66,9 @@ struct LoopbackPair {
   explicit LoopbackPair(const ConnectionOptions& options = TestOptions()) {
     client = std::make_unique<ClientProtocol>(options);
     EXPECT_EQ(client->Connect(listener.port, "127.0.0.1"), kStatusOk);
-    peer = std::make_unique<ProtocolConnection>(options);
+    ConnectionOptions peer_options = options;
+    peer_options.allow_log = false;  // the server's end keeps no log
+    peer = std::make_unique<ProtocolConnection>(peer_options);
     EXPECT_TRUE(listener.socket.Accept(peer->socket()));
     peer->socket().SetNoDelay(true);
   }

@@ -262,6 +262,63 @@ TEST(Transport, EncryptedExchangeLeavesTheFileDataPayloadUndeciphered) {
   EXPECT_EQ(pair.peer->values().Int(tag::kVerifyCrc), 77);
 }
 
+TEST(Transport, ATakenPayloadSurvivesTheNextReceives) {
+  LoopbackPair pair;
+  std::vector<uint8_t> a(200000, 'a'), b(200000, 'b');
+  std::thread sender([&] {
+    for (int i = 0; i < 3; ++i) {
+      pair.peer->SendFileData(false, a.data(), a.size());
+      pair.peer->SendFileData(false, b.data(), b.size());
+    }
+  });
+  int type;
+  ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  PduChain kept = pair.client->values().ReceivedPayload().Release();
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  sender.join();
+  EXPECT_EQ(kept.Bytes(), a);
+  std::vector<uint8_t> last(pair.client->values().ReceivedPayload().Size());
+  pair.client->values().ReceivedPayload().CopyTo(last.data());
+  EXPECT_EQ(last, b);
+}
+
+TEST(Transport, LargeEncryptedBodyOverBuffersOffTheBlockGrid) {
+  LoopbackPair pair;
+  for (ProtocolConnection* c : {static_cast<ProtocolConnection*>(pair.client.get()), pair.peer.get()}) {
+    c->SetProtocolVersion(VersionNumber(u"7.0"));
+    c->InstallSessionCipher(std::make_unique<TestCipher>());
+    c->set_encryption_on(true);
+  }
+  // A VERR of about 600,000 body bytes, received in three buffers whose
+  // boundaries do not fall on the 8-byte grid.
+  std::u16string path;
+  for (int i = 0; i < 299991; ++i) path.push_back(static_cast<char16_t>(u'A' + i % 26));
+  pair.peer->values().SetText(tag::kFilePath, path);
+  pair.peer->values().SetInt(tag::kVerifyCrc, -2);
+  std::thread sender([&] { EXPECT_EQ(pair.peer->SendPdu(kPduVerr), kStatusOk); });
+  int type;
+  ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  sender.join();
+  EXPECT_EQ(type, kPduVerr);
+  EXPECT_EQ(pair.client->values().Text(tag::kFilePath), path);
+  EXPECT_EQ(pair.client->values().Int(tag::kVerifyCrc), -2);
+}
+
+TEST(Transport, FileDataBodyKeepsItsReceiveBuffers) {
+  LoopbackPair pair;
+  std::vector<uint8_t> payload(600000 - 16);
+  for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i);
+  std::thread sender([&] { pair.peer->SendFileData(true, payload.data(), payload.size()); });
+  int type;
+  ASSERT_EQ(pair.client->Receive(type), kStatusOk);
+  sender.join();
+  const PduPayload& p = pair.client->values().ReceivedPayload();
+  ASSERT_EQ(p.SegmentCount(), 3u);
+  EXPECT_EQ(p.Segment(0).size(), 262188u - 16);
+  EXPECT_EQ(p.Segment(1).size(), 262188u);
+  EXPECT_EQ(p.Segment(2).size(), 75624u);
+}
+
 TEST(Transport, CipherFailuresGiveSixAndSeven) {
   LoopbackPair pair;
   auto c = std::make_unique<TestCipher>();
