@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "tests/support/scripted_restore_ui.h"
 #include "tests/support/temp_home.h"
 #include "util/text.h"
 
@@ -162,48 +163,7 @@ class FakeServer : public RestoreConnection, public TransferPeer {
   int sent_blocks_ = 0;
 };
 
-class ScriptedUi : public RestoreUi, public ConfirmReplacePrompt {
- public:
-  std::optional<DestinationChoice> destination = DestinationChoice{};
-  std::deque<std::optional<std::u16string>> secret_keys;
-  std::deque<int32_t> replace_answers;
-  std::vector<std::u16string> panel_status, messages, errors;
-  std::u16string status_text, status_details;
-  bool status_shown = false, flash = false, cancel = false;
-  int advanced = 0;
-
-  std::optional<DestinationChoice> AskDestination(const DestinationChoice&) override { return destination; }
-  void ProgressOpen(int64_t) override {}
-  void ProgressCaption(const std::u16string&) override {}
-  void ProgressStatus(const std::u16string&) override {}
-  void ProgressFileLine(const std::u16string&) override {}
-  void ProgressAnimation(int) override {}
-  void ProgressAdvance() override { ++advanced; }
-  bool ProgressCancelled() override { return cancel; }
-  void ProgressClose() override {}
-  void PumpMessages() override {}
-  void PanelStatus(const std::u16string& t) override { panel_status.push_back(t); }
-  std::optional<std::u16string> AskSecretKey(const std::u16string&) override {
-    if (secret_keys.empty()) return std::nullopt;
-    auto k = secret_keys.front();
-    secret_keys.pop_front();
-    return k;
-  }
-  void Message(const std::u16string& t, StatusIcon) override { messages.push_back(t); }
-  void ReportError(const CBackupException& e) override { errors.push_back(ToText(e.Code())); }
-  void ShowStatus(const std::u16string& t, StatusIcon, const std::u16string& d, bool f) override {
-    status_shown = true;
-    status_text = t;
-    status_details = d;
-    flash = f;
-  }
-  ConfirmReplacePrompt& ReplacePrompt() override { return *this; }
-  int32_t Ask(const std::u16string&, int64_t, const DateTime&, int64_t, const DateTime&, int32_t&) override {
-    auto a = replace_answers.front();
-    replace_answers.pop_front();
-    return a;
-  }
-};
+using bexa::testing::ScriptedUi;
 
 class RestoreEngineTest : public ::testing::Test {
  protected:

@@ -1,0 +1,164 @@
+// A restore from a real bexa-server: the engine, the session's logon, the
+// file transfer with its cipher and expander stages, and the files on disk.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "restore/dcl_expander.h"
+#include "restore/restore_engine.h"
+#include "restore/session_restore_connection.h"
+#include "session/session.h"
+#include "tests/support/scripted_restore_ui.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/test_server.h"
+#include "util/text.h"
+
+namespace bexa {
+namespace {
+
+std::string Text(size_t n, unsigned seed) {
+  static const char* kWords[] = {"backup ", "restore ", "volume ", "the ", "secret ", "key ", "file\n"};
+  std::mt19937 rng(seed);
+  std::string s;
+  while (s.size() < n) s += kWords[rng() % 7];
+  s.resize(n);
+  return s;
+}
+
+std::string Binary(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (auto& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
+class RestoreFromServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    store_.AddAccount("ann", "pw");
+  }
+
+  void Serve() { server_ = std::make_unique<bexa::testing::TestServer>(store_.dir()); }
+
+  // Selects every file of the store's volume \\PC1\C at its one version.
+  void SelectAll(const std::map<std::string, std::string>& files, const std::u16string& date) {
+    for (const auto& [path, data] : files) {
+      std::u16string key = u"\\\\PC1\\C\\" + W(path);
+      for (auto& c : key)
+        if (c == u'/') c = u'\\';
+      entries_.push_back({key + u":" + date, static_cast<int64_t>(data.size()), 0});
+    }
+    std::sort(entries_.begin(), entries_.end(), [](auto& a, auto& b) { return a.key < b.key; });
+  }
+
+  RestoreOutcome Run() {
+    Session session;
+    SessionParameters p;
+    p.server = u"127.0.0.1";
+    p.port = server_->port();
+    p.user = u"ann";
+    p.password = u"pw";
+    p.secret_key = u"pw";
+    session.SetParameters(p);
+    ctx_.user = p.user;
+    ctx_.password = p.password;
+    ctx_.server = p.server;
+    ctx_.port = p.port;
+    ctx_.secret_key = p.secret_key;
+    ctx_.computer_name = u"PC1";
+    ctx_.domain_name = u"WORKGRP";
+    ctx_.text = [&session](int id) { return std::u16string(session.texts().Get(id)); };
+    SessionRestoreConnection connection(session, nullptr, DclExpander());
+    int64_t count = 0;
+    for (const auto& e : entries_) count += e.size >= 0;
+    return RunRestore(entries_, count, ctx_, panel_, connection, ui_, shares_);
+  }
+
+  std::string Read(const std::string& below_c) {
+    std::ifstream in(home_.DriveC() + "/" + below_c, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  bexa::testing::TempHome home_;
+  bexa::testing::TestStore store_;
+  std::unique_ptr<bexa::testing::TestServer> server_;
+  bexa::testing::ScriptedUi ui_;
+  RestoreContext ctx_;
+  RestorePanelState panel_;
+  ShareAvailability shares_;
+  std::vector<SelectionEntry> entries_;
+};
+
+TEST_F(RestoreFromServer, PlainCompressedEncipheredAndBoth) {
+  struct Variant {
+    const char* name;
+    bool compress, encrypt;
+  } variants[] = {{"plain", false, false}, {"imploded", true, false},
+                  {"enciphered", false, true}, {"both", true, true}};
+  std::map<std::string, std::string> files;
+  unsigned seed = 1;
+  for (const auto& v : variants) {
+    const std::string folder = std::string(v.name) + "/";
+    files[folder + "text.txt"] = Text(300000 + seed, seed);
+    files[folder + "bin.dat"] = Binary(70001 + seed, seed);
+    files[folder + "empty.txt"] = "";
+    files[folder + "tiny.txt"] = "x";
+    for (const auto& [path, data] : files)
+      if (path.rfind(folder, 0) == 0) store_.AddFile(path, data);
+    store_.Import("ann", "\\\\PC1\\C", "WORKGRP", {v.compress, v.encrypt, "20240102030405"});
+    std::filesystem::remove_all(store_.HostFolder());
+    ++seed;
+  }
+  Serve();
+  SelectAll(files, u"20240102030405");
+  ui_.destination = DestinationChoice{1, u"C:\\Out", true};
+  RestoreOutcome out = Run();
+  EXPECT_EQ(out.restored, static_cast<int>(files.size())) << WideToUtf8(panel_.summary);
+  EXPECT_EQ(ui_.status_text, u"The restore operation completed successfully.");
+  for (const auto& [path, data] : files) EXPECT_EQ(Read("Out/PC1/C/" + path), data) << path;
+  EXPECT_NE(server_->WaitForLine("recv QUIT"), "");
+}
+
+TEST_F(RestoreFromServer, WrongStreamCrcKeepsTheOriginalAndAborts) {
+  store_.AddFile("a.txt", "new contents");
+  store_.Import("ann", "\\\\PC1\\C", "WORKGRP", {false, false, "20240102030405"});
+  auto volume = store_.store().LoadVolume("ann", "WORKGRP:\\\\PC1\\C");
+  ASSERT_TRUE(volume);
+  volume->files[0].versions[0].faults.wrong_verr_crc = true;
+  store_.store().SaveVolume("ann", *volume);
+  Serve();
+  bexa::testing::WriteFile(home_.DriveC() + "/Out/PC1/C/a.txt", "original");
+  SelectAll({{"a.txt", "new contents"}}, u"20240102030405");
+  ui_.destination = DestinationChoice{1, u"C:\\Out", true};
+  ui_.replace_answers = {kYes};
+  RestoreOutcome out = Run();
+  EXPECT_EQ(out.restored, 0);
+  EXPECT_EQ(Read("Out/PC1/C/a.txt"), "original");
+  EXPECT_NE(server_->WaitForLine("recv VERP"), "");
+  EXPECT_EQ(ui_.status_text, u"There were no files successfully restored.");
+  size_t left = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(home_.DriveC() + "/Out/PC1/C")) ++left;
+  EXPECT_EQ(left, 1u);  // no temporary file stays behind
+}
+
+TEST_F(RestoreFromServer, WrongPasswordIsReported) {
+  Serve();
+  store_.store().FindAccount("ann")->password = "other";
+  store_.Save();
+  SelectAll({{"a.txt", "x"}}, u"20240102030405");
+  RestoreOutcome out = Run();
+  EXPECT_TRUE(out.aborted);
+  EXPECT_EQ(ui_.errors, std::vector<std::u16string>{u"116"});
+}
+
+}  // namespace
+}  // namespace bexa
