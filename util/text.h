@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -95,6 +96,10 @@ inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 
 // ASCII convenience: a UTF-16 text of an ASCII/UTF-8 literal.
 inline std::u16string W(std::string_view utf8) { return Utf8ToWide(utf8); }
+
+// A localised text by its English id; the language offset is the
+// provider's business.
+using TextById = std::function<std::u16string(int english_id)>;
 
 // Decimal text of a number, without grouping.
 std::u16string ToText(int64_t value);
