@@ -21,7 +21,12 @@ using namespace bexa::protocol;
 
 const char16_t* const kVersions[] = {u"", u"2.50", u"3.50", u"5.01", u"6.01", u"7.0", u"10.0", u"7.1"};
 
-class XorCipher : public SessionCipher {
+// Touches every byte it is given (so the sanitizer checks the ranges) but
+// leaves them as they are, so that the fuzzer's headers still read as
+// headers under encryption.
+volatile uint8_t g_key = 0;
+
+class CheckingCipher : public SessionCipher {
  public:
   size_t BlockSize() const override { return 8; }
   bool EncryptRange(uint8_t* d, size_t n) override { return Apply(d, n); }
@@ -30,7 +35,8 @@ class XorCipher : public SessionCipher {
  private:
   static bool Apply(uint8_t* d, size_t n) {
     if (n % 8 != 0) abort();  // the transport must hand over whole blocks only
-    for (size_t i = 0; i < n; ++i) d[i] ^= static_cast<uint8_t>(0xA5 + i % 8);
+    const uint8_t key = g_key;
+    for (size_t i = 0; i < n; ++i) d[i] ^= key;
     return true;
   }
 };
@@ -39,16 +45,21 @@ class FuzzSource : public ByteSource {
  public:
   FuzzSource(const uint8_t* data, size_t size, size_t chunk)
       : data_(data), size_(size), chunk_(chunk == 0 ? 1 : chunk) {}
-  long Receive(uint8_t* out, size_t n, bool) override {
+  long Receive(uint8_t* out, size_t n, bool non_blocking) override {
+    if (non_blocking && pos_ == size_) {
+      error_ = 10035;  // nothing waiting
+      return -1;
+    }
     size_t k = n < chunk_ ? n : chunk_;
     if (k > size_ - pos_) k = size_ - pos_;
     memcpy(out, data_ + pos_, k);
     pos_ += k;
     return static_cast<long>(k);
   }
-  int Error() const override { return 10054; }
+  int Error() const override { return error_; }
 
  private:
+  int error_ = 10054;
   const uint8_t* data_;
   size_t size_, pos_ = 0, chunk_;
 };
@@ -114,17 +125,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The frame reader on a stream that arrives `knob` bytes at a time, with
   // small receive buffers so that bodies span several of them.
   FuzzSource source(data, size, knob);
-  XorCipher cipher;
+  CheckingCipher cipher;
+  ReceiveBufferPool pool;
   const bool encrypted = (mode & 0x40) != 0;
+  const bool would_block_form = (mode & 0x01) != 0;
   static constexpr size_t kBufferSizes[] = {1, 3, 8, 16, 37, 100, 260, 262188};
   const size_t max_buffer = kBufferSizes[(mode >> 3) & 7];
   for (int frames = 0; frames < 8; ++frames) {
     ReceivedFrame frame;
-    int status = ReceiveFrame(source, encrypted ? &cipher : nullptr, max_buffer, false, frame);
-    if (status != kStatusOk) break;
+    int status = ReceiveFrame(source, encrypted ? &cipher : nullptr, max_buffer,
+                              would_block_form, frame, &pool);
+    if (status != kStatusOk || frame.would_block) break;
     PduValues values;
     int type;
     if (!PduCodec::Decode(frame.body, version, values, type)) break;
+    pool.Give(values.ReceivedPayload().Release());
   }
   return 0;
 }
