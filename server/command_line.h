@@ -37,6 +37,10 @@ class Arguments {
 // A decimal number within [low, high]; UsageError otherwise.
 int64_t ParseNumber(const std::string& text, int64_t low, int64_t high);
 
+struct VolumeIndex;
+// The catalogue file (filelist.vdb) of a volume's file histories.
+std::string CatalogueBytes(const VolumeIndex& index);
+
 // The subcommands other than serve (their own files).
 int ImportCommand(Arguments& args);
 int CatalogueCommand(Arguments& args);

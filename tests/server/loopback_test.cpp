@@ -13,6 +13,7 @@
 #include "catalogue/explode.h"
 #include "platform/codepage.h"
 #include "server/importer.h"
+#include "util/text.h"
 #include "tests/server/scripted_client.h"
 #include "tests/support/test_server.h"
 
@@ -201,6 +202,99 @@ TEST_F(Loopback, FileFaults) {
   EXPECT_NE(report.verr_crc, Crc(report.stream));
   ASSERT_TRUE(client.ReceiveFile(tool));
   EXPECT_EQ(tool.sfil_status, 7);
+}
+
+// Faults before the logon completes: what the client sees at each step.
+TEST_F(Loopback, LogonFaults) {
+  TestServer server(store.dir());
+  auto with = [&](auto set) {
+    store.store().faults = {};
+    set(store.store().faults);
+    store.Save();
+  };
+  with([](Faults& f) { f.heartbeat_instead_of_prot = true; });
+  {
+    ScriptedClient client(server.port());
+    ASSERT_EQ(client.connection().SendProtocolInformation(u"7.0.0.0KVO", u"x"), 0);
+    EXPECT_EQ(client.Next(), protocol::kPduHtbt);
+  }
+  with([](Faults& f) { f.close_after_prot = true; });
+  {
+    ScriptedClient client(server.port());
+    ASSERT_EQ(client.connection().SendProtocolInformation(u"7.0.0.0KVO", u"x"), 0);
+    EXPECT_EQ(client.Next(), protocol::kPduProt);
+    EXPECT_EQ(client.Next(), 0);
+    EXPECT_EQ(client.last_status, 5);
+  }
+  with([](Faults& f) { f.uppercase_encp_digest = true; });
+  {
+    ScriptedClient client(server.port());
+    EXPECT_FALSE(client.Negotiate());
+    const auto& digest = client.values().Text(protocol::tag::kKeyDigest);
+    EXPECT_EQ(digest, ToUpper(digest));
+  }
+  with([](Faults& f) { f.wrong_pdu_instead_of_cspp = true; });
+  {
+    ScriptedClient client(server.port());
+    EXPECT_FALSE(client.Negotiate());
+    EXPECT_NE(server.WaitForLine("send ENCP", 2000), "");
+  }
+  with([](Faults& f) { f.ainf_type = 2; });
+  {
+    ScriptedClient client(server.port());
+    ASSERT_TRUE(client.Negotiate());
+    EXPECT_EQ(client.Next(), protocol::kPduAinf);
+    EXPECT_EQ(client.values().Int(protocol::tag::kAuthType), 2);
+  }
+  with([](Faults& f) { f.reject_secret_key_times = 2; });
+  {
+    ScriptedClient client(server.port());
+    ASSERT_TRUE(client.Negotiate());
+    ASSERT_EQ(client.Authenticate(u"ann", u"pw"), 0);
+    EXPECT_EQ(client.OfferKey(u"pw", u"h"), 1);
+    EXPECT_EQ(client.OfferKey(u"pw", u""), 1);
+    EXPECT_EQ(client.OfferKey(u"pw", u""), 0);
+  }
+}
+
+TEST_F(Loopback, VolumeAndTransferFaults) {
+  const std::string entry = platform::WideToUtf8(kEntry);
+  store.store().accounts[0].faults.rvlp_status[entry] = 2;
+  store.store().accounts[0].faults.rvlp_status["WORKGRP:\\\\PC9\\D"] = 1;
+  store.Save();
+  auto index = *store.store().LoadVolume("ann", entry);
+  index.Find("Docs\\report.txt")->versions[0].faults.close_mid_file = true;
+  index.Find("bin\\tool.bin")->versions[0].faults.corrupt_stream = true;
+  store.store().SaveVolume("ann", index);
+  TestServer server(store.dir());
+
+  ScriptedClient client(server.port());
+  ASSERT_TRUE(client.LogOn(u"ann", u"pw"));
+  auto& c = client.connection();
+  auto statuses = [&] {
+    std::vector<int> out;
+    for (const auto& r : c.values().Records(protocol::tag::kVolumeAnswerRecord)) out.push_back(r.Int(46));
+    return out;
+  };
+  ASSERT_EQ(c.SendRestoreVolumeListRequest({kEntry, u"WORKGRP:\\\\PC9\\D"}, {u"pw"}), 0);
+  ASSERT_EQ(client.Next(), protocol::kPduRvlp);
+  EXPECT_EQ(statuses(), (std::vector<int>{2, 1}));
+  ASSERT_EQ(c.SendRestoreVolumeListRequest({kEntry}, {u"pw"}), 0);
+  ASSERT_EQ(client.Next(), protocol::kPduRvlp);
+  EXPECT_EQ(statuses(), (std::vector<int>{0}));
+
+  ASSERT_EQ(c.SendRestoreFileListRequest(kRoot, {{u"bin\\tool.bin", u""}, {u"Docs\\report.txt", u""}}), 0);
+  ScriptedClient::File tool;
+  ASSERT_TRUE(client.ReceiveFile(tool));
+  std::string data = tool.stream;
+  CryptoProvider(11, true, u"pw").DecryptBlocks(reinterpret_cast<uint8_t*>(data.data()), 16);
+  std::string out;
+  EXPECT_NE(ExplodeBuffer(data, out), kExplodeOk);
+  EXPECT_EQ(tool.verr_crc, Crc(tool.stream));  // the CRC of the stream as sent
+  ScriptedClient::File report;
+  EXPECT_FALSE(client.ReceiveFile(report));  // the server hangs up inside the data
+  EXPECT_GT(report.stream.size(), 0u);
+  EXPECT_NE(server.WaitForLine("closing in the middle of Docs\\report.txt"), "");
 }
 
 // A raw connection to the server, for frames no client would send.
