@@ -1,10 +1,11 @@
 // The application object of the control library: constructed when the
-// library is loaded, with the session object as its member, and destroyed
-// when the library is unloaded (the session then closes its connection and
-// frees its data; nothing is saved).
+// library is loaded, with the one session object of the process
+// (session/session.h) as its member, and destroyed when the library is
+// unloaded (the session then closes its connection and frees its data;
+// nothing is saved).
 #pragma once
 
-#include "control/session.h"
+#include "session/session.h"
 
 namespace bexa {
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "control/session.h"
+#include "session/session.h"
 #include "platform/com/control.h"
 
 namespace bexa {

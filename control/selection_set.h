@@ -10,22 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "restore/selection_entry.h"
 #include "util/text.h"
 
 namespace bexa {
-
-struct SelectionEntry {
-  std::u16string key;
-  int64_t size = -1;
-  int flag = 0;
-
-  // "%s:%I64d:%d"
-  std::u16string Text() const;
-  bool IsFolder() const { return size == -1; }
-};
-
-// Splits an entry text: the trailing flag, then the size after the last ":".
-std::optional<SelectionEntry> SplitSelectionEntry(std::u16string_view text);
 
 class SelectionSet {
  public:

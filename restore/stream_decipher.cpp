@@ -8,6 +8,7 @@ StreamDecipher::StreamDecipher(size_t block_size, BlockFunction decipher)
     : block_size_(block_size), decipher_(std::move(decipher)) {}
 
 bool StreamDecipher::Feed(uint8_t* data, size_t length, const Sink& sink) {
+  if (length == 0) return true;
   if (carry_length_ > 0) {
     const size_t need = block_size_ - carry_length_;
     const size_t take = length < need ? length : need;
@@ -16,9 +17,12 @@ bool StreamDecipher::Feed(uint8_t* data, size_t length, const Sink& sink) {
     data += take;
     length -= take;
     if (carry_length_ < block_size_) return true;
-    if (!decipher_(carry_, block_size_)) return !(cipher_failed_ = true);
+    // The joined block gets a buffer of its own: the carry is refilled
+    // below while the sink may still hold on to this piece.
+    std::memcpy(joined_, carry_, block_size_);
     carry_length_ = 0;
-    if (!sink(carry_, block_size_)) return false;
+    if (!decipher_(joined_, block_size_)) return !(cipher_failed_ = true);
+    if (!sink(joined_, block_size_)) return false;
   }
   const size_t whole = length - length % block_size_;
   if (whole > 0) {

@@ -19,6 +19,7 @@ class StreamDecipher {
   // decipher(data, length) deciphers whole blocks in place; false on failure.
   using BlockFunction = std::function<bool(uint8_t* data, size_t length)>;
   // Receives each deciphered piece in stream order; false stops the stream.
+  // A piece stays valid until the next Feed or Finish.
   using Sink = std::function<bool(const uint8_t* data, size_t length)>;
 
   // REQUIRES: 0 < block_size <= kMaxBlockSize.
@@ -35,7 +36,8 @@ class StreamDecipher {
  private:
   const size_t block_size_;
   BlockFunction decipher_;
-  uint8_t carry_[kMaxBlockSize];
+  uint8_t carry_[kMaxBlockSize];   // the held tail
+  uint8_t joined_[kMaxBlockSize];  // a block put together from two feeds
   size_t carry_length_ = 0;
   bool cipher_failed_ = false;
 };

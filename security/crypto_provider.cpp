@@ -6,10 +6,12 @@
 #include <zlib.h>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/sync.h"
 #include "security/hex_text.h"
 #include "security/key_derivation.h"
 #include "util/exceptions.h"
+#include "util/file_system.h"
 
 namespace bexa {
 namespace {
@@ -24,10 +26,18 @@ uint32_t BlockCount(size_t bytes, uint32_t block) {
   return static_cast<uint32_t>((bytes + block - 1) / block);
 }
 
-// Opens a file for binary reading. On this host a reader never locks others
-// out, so the one open stands for every share mode.
-std::FILE* OpenForReading(std::u16string_view path) {
-  return std::fopen(platform::WideToUtf8(path).c_str(), "rb");
+// Opens a file for binary reading through the long-path form. On this
+// platform a reader never locks others out, so the one open stands for every
+// share mode.
+std::unique_ptr<platform::File> OpenForReading(std::u16string_view path) {
+  auto file = std::make_unique<platform::File>();
+  if (!file->Open(ToLongPath(path), platform::kAccessRead, platform::kOpenExisting)) return nullptr;
+  return file;
+}
+
+// Reads up to n bytes; false on a read error.
+bool ReadBlock(platform::File& file, uint8_t* block, size_t n, size_t& got) {
+  return file.Read(block, n, got);
 }
 
 }  // namespace
@@ -177,29 +187,23 @@ std::u16string CryptoProvider::DigestHex() {
 }
 
 void CryptoProvider::CloseFile() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  file_.reset();
 }
 
 bool CryptoProvider::HashFile(std::u16string_view path) {
   RequireDigestWithoutKey();
   if (path.empty()) Misuse();
   Reset();
-  std::FILE* file = OpenForReading(path);
-  if (file == nullptr) return false;
+  std::unique_ptr<platform::File> file = OpenForReading(path);
+  if (!file) return false;
   uint8_t block[kFileBlock];
-  bool ok = true;
   for (;;) {
-    size_t got = std::fread(block, 1, sizeof block, file);
-    if (std::ferror(file)) {
-      ok = false;
-      break;
-    }
+    size_t got = 0;
+    if (!ReadBlock(*file, block, sizeof block, got)) return false;
     Update(block, static_cast<uint32_t>(got));
     if (got < sizeof block) break;
   }
-  std::fclose(file);
-  return ok;
+  return true;
 }
 
 bool CryptoProvider::HashFileSlice(std::u16string_view path, uint32_t budget_seconds,
@@ -216,7 +220,7 @@ bool CryptoProvider::HashFileSlice(std::u16string_view path, uint32_t budget_sec
     CloseFile();
     file_ = OpenForReading(path);
   }
-  if (file_ == nullptr) {
+  if (!file_) {
     // Either the open failed, or a later call came without an open slice.
     done = true;
     return false;
@@ -224,8 +228,8 @@ bool CryptoProvider::HashFileSlice(std::u16string_view path, uint32_t budget_sec
   uint64_t start = platform::TickCountMs();
   uint8_t block[kFileBlock];
   for (uint32_t blocks = 1;; ++blocks) {
-    size_t got = std::fread(block, 1, sizeof block, file_);
-    if (std::ferror(file_)) {
+    size_t got = 0;
+    if (!ReadBlock(*file_, block, sizeof block, got)) {
       CloseFile();
       done = true;
       return false;

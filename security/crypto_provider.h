@@ -21,6 +21,7 @@
 #include <cryptopp/modes.h>
 #include <cryptopp/secblock.h>
 
+#include "platform/files.h"
 #include "security/cipher_catalogue.h"
 
 namespace bexa {
@@ -140,7 +141,7 @@ class CryptoProvider {
   uint32_t crc_ = 0;
   std::u16string digest_hex_;
 
-  std::FILE* file_ = nullptr;  // the file of an unfinished HashFileSlice
+  std::unique_ptr<platform::File> file_;  // the file of an unfinished HashFileSlice
 };
 
 }  // namespace bexa

@@ -133,11 +133,10 @@ TEST(PlaceholderPanel, IsTheDefaultAndSaysThePanelIsMissing) {
 }
 
 TEST(SessionObject, StartsWithTheDefaults) {
-  const Session& session = TheApp().session();
-  EXPECT_EQ(session.parameters.port, 308);
-  EXPECT_EQ(session.parameters.firewall_port, 1080);
-  EXPECT_EQ(session.parameters.language_offset, 0);
-  EXPECT_EQ(session.texts.LanguageOffset(), 0);
+  Session& session = TheApp().session();
+  EXPECT_EQ(session.parameters().port, 308);
+  EXPECT_EQ(session.parameters().firewall_port, 1080);
+  EXPECT_EQ(session.texts().LanguageOffset(), 0);
 }
 
 }  // namespace

@@ -22,18 +22,26 @@ bool ToyDecipher(uint8_t* data, size_t length) {
 std::vector<uint8_t> Decipher(std::vector<uint8_t> stream, const std::vector<size_t>& cuts) {
   StreamDecipher d(16, ToyDecipher);
   std::vector<uint8_t> out;
+  // The pieces are read only after each call returns, as the writer does.
+  std::vector<std::pair<const uint8_t*, size_t>> pieces;
   auto sink = [&](const uint8_t* p, size_t n) {
-    out.insert(out.end(), p, p + n);
+    pieces.emplace_back(p, n);
     return true;
+  };
+  auto drain = [&] {
+    for (auto [p, n] : pieces) out.insert(out.end(), p, p + n);
+    pieces.clear();
   };
   size_t pos = 0;
   for (size_t i = 0; pos < stream.size(); ++i) {
     size_t n = std::min(cuts[i % cuts.size()], stream.size() - pos);
     EXPECT_TRUE(d.Feed(stream.data() + pos, n, sink));
+    drain();
     pos += n;
   }
   EXPECT_TRUE(d.Feed(nullptr, 0, sink));  // an empty last block
   EXPECT_TRUE(d.Finish(sink));
+  drain();
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "security/crypto_provider.h"
 
+#include "platform/drives.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,7 +273,7 @@ class FileDigest : public testing::Test {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-    return platform::Utf8ToWide(path.string());
+    return platform::WindowsPathOf(path.string());
   }
 
   static std::u16string DigestOf(int32_t id, const std::vector<uint8_t>& bytes) {
@@ -296,7 +298,7 @@ TEST_F(FileDigest, WholeFile) {
     }
   }
   CryptoProvider provider(30, true);
-  EXPECT_FALSE(provider.HashFile(platform::Utf8ToWide((dir_ / "missing").string())));
+  EXPECT_FALSE(provider.HashFile(platform::WindowsPathOf((dir_ / "missing").string())));
 }
 
 TEST_F(FileDigest, SliceOfAFastFileEndsInOneCall) {
@@ -311,7 +313,7 @@ TEST_F(FileDigest, SliceOfAFastFileEndsInOneCall) {
 
   first_call = true;
   done = false;
-  EXPECT_FALSE(provider.HashFileSlice(u"/nonexistent/bexa", 5, first_call, done));
+  EXPECT_FALSE(provider.HashFileSlice(u"Z:\\nonexistent\\bexa", 5, first_call, done));
   EXPECT_TRUE(done);
   done = false;
   EXPECT_TRUE(provider.HashFileSlice(u"", 5, first_call, done));
@@ -334,7 +336,7 @@ TEST_F(FileDigest, SliceStopsWhenTheBudgetIsSpent) {
     std::fclose(f);
   });
   CryptoProvider provider(20, true);
-  std::u16string path = platform::Utf8ToWide(fifo.string());
+  std::u16string path = platform::WindowsPathOf(fifo.string());
   bool first_call = true, done = true;
   EXPECT_TRUE(provider.HashFileSlice(path, 1, first_call, done));
   EXPECT_FALSE(done);
