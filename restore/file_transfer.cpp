@@ -47,6 +47,7 @@ struct FileTransfer::WriterState {
   uint64_t bytes_written = 0;
   uint32_t stream_crc = 0;  // of the bytes as received
   uint32_t file_crc = 0;    // of the bytes as written
+  bool same_as_stream = false;
 
   // Pending deciphered bytes for the expander's reader.
   std::vector<std::pair<const uint8_t*, size_t>> pieces;
@@ -73,8 +74,10 @@ struct FileTransfer::WriterState {
       return false;
     }
     // The file's CRC over exactly the bytes written: the same as reading
-    // the file back, without a second pass over it.
-    file_crc = Crc(file_crc, data, n);
+    // the file back, without a second pass over it. Data that is neither
+    // enciphered nor compressed is written as received, so its stream CRC
+    // is its file CRC too.
+    if (!same_as_stream) file_crc = Crc(file_crc, data, n);
     bytes_written += n;
     return true;
   }
@@ -183,6 +186,7 @@ bool FileTransfer::Run() {
     return true;
   };
 
+  w.same_as_stream = !compressed && !decipher;
   auto writer = [&] {
     try {
       if (!compressed) {
@@ -247,6 +251,7 @@ bool FileTransfer::Run() {
   elapsed_seconds_ = static_cast<int64_t>((platform::TickCountMs() - start_ms) / 1000);
   bytes_written_ = w.bytes_written;
   stream_crc_ = w.stream_crc;
+  if (w.same_as_stream) w.file_crc = w.stream_crc;
   if (compressed && bytes_written_ > bytes_received_)
     compression_percent_ = static_cast<float>(static_cast<double>(bytes_written_ - bytes_received_) /
                                               static_cast<double>(bytes_written_) * 100.0);
