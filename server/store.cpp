@@ -50,7 +50,7 @@ Faults FaultsFrom(const json& j) {
   Get(j, "reject_secret_key_times", f.reject_secret_key_times);
   Get(j, "rvlp_status", f.rvlp_status);
   Get(j, "slow_link_ms", f.slow_link_ms);
-  Get(j, "trailing_byte_in_frame", f.trailing_byte_in_frame);
+  Get(j, "trailing_byte_pdu", f.trailing_byte_pdu);
   return f;
 }
 
@@ -65,9 +65,9 @@ json FaultsTo(const Faults& f) {
   if (f.ainf_type >= 0) j["ainf_type"] = f.ainf_type;
   if (f.usrp_result >= 0) j["usrp_result"] = f.usrp_result;
   if (f.reject_secret_key_times) j["reject_secret_key_times"] = f.reject_secret_key_times;
-  if (f.rvlp_status >= 0) j["rvlp_status"] = f.rvlp_status;
+  if (!f.rvlp_status.empty()) j["rvlp_status"] = f.rvlp_status;
   if (f.slow_link_ms) j["slow_link_ms"] = f.slow_link_ms;
-  if (f.trailing_byte_in_frame) j["trailing_byte_in_frame"] = true;
+  if (!f.trailing_byte_pdu.empty()) j["trailing_byte_pdu"] = f.trailing_byte_pdu;
   return j;
 }
 
@@ -92,6 +92,30 @@ json FileFaultsTo(const FileFaults& f) {
 }
 
 }  // namespace
+
+Faults Faults::Merge(const Faults& base, const Faults& over) {
+  Faults f = base;
+  if (!over.announce_version.empty()) f.announce_version = over.announce_version;
+  f.heartbeat_instead_of_prot |= over.heartbeat_instead_of_prot;
+  f.close_after_prot |= over.close_after_prot;
+  f.uppercase_encp_digest |= over.uppercase_encp_digest;
+  f.wrong_pdu_instead_of_cspp |= over.wrong_pdu_instead_of_cspp;
+  if (over.ainf_type >= 0) f.ainf_type = over.ainf_type;
+  if (!over.trailing_byte_pdu.empty()) f.trailing_byte_pdu = over.trailing_byte_pdu;
+  if (over.usrp_result >= 0) f.usrp_result = over.usrp_result;
+  if (over.reject_secret_key_times) f.reject_secret_key_times = over.reject_secret_key_times;
+  for (const auto& [volume, status] : over.rvlp_status) f.rvlp_status[volume] = status;
+  if (over.slow_link_ms) f.slow_link_ms = over.slow_link_ms;
+  return f;
+}
+
+int Store::AuthType() const {
+  if (auth_type >= 0) return auth_type;
+  if (accounts.empty()) return 0;
+  for (const auto& a : accounts)
+    if (a.auth_type != accounts.front().auth_type) return 0;
+  return accounts.front().auth_type;
+}
 
 std::string VolumeId(const std::string& computer, const std::string& volume_name) {
   std::string id;
@@ -130,6 +154,8 @@ Store Store::Open(const fs::path& dir, bool create) {
   }
   const json j = Read(config);
   Get(j, "server_version", s.server_version);
+  Get(j, "auth_type", s.auth_type);
+  if (auto f = j.find("faults"); f != j.end()) s.faults = FaultsFrom(*f);
   if (auto it = j.find("accounts"); it != j.end()) {
     for (const auto& a : *it) {
       Account acc;
@@ -142,6 +168,7 @@ Store Store::Open(const fs::path& dir, bool create) {
       Get(a, "disabled", acc.disabled);
       Get(a, "allowed_kb", acc.allowed_kb);
       Get(a, "used_kb", acc.used_kb);
+      Get(a, "cutoff_date", acc.cutoff_date);
       if (auto f = a.find("faults"); f != a.end()) acc.faults = FaultsFrom(*f);
       s.accounts.push_back(acc);
     }
@@ -152,6 +179,8 @@ Store Store::Open(const fs::path& dir, bool create) {
 void Store::SaveConfig() const {
   json j;
   j["server_version"] = server_version;
+  if (auth_type >= 0) j["auth_type"] = auth_type;
+  if (json f = FaultsTo(faults); !f.empty()) j["faults"] = f;
   j["accounts"] = json::array();
   for (const auto& a : accounts) {
     json x = {{"user", a.user},
@@ -162,6 +191,7 @@ void Store::SaveConfig() const {
               {"disabled", a.disabled},
               {"allowed_kb", a.allowed_kb},
               {"used_kb", a.used_kb}};
+    if (!a.cutoff_date.empty()) x["cutoff_date"] = a.cutoff_date;
     json f = FaultsTo(a.faults);
     if (!f.empty()) x["faults"] = f;
     j["accounts"].push_back(x);
