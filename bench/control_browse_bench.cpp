@@ -61,13 +61,16 @@ class PreparedSource : public VolumeSource {
 
 struct Browser {
   SelectionSet selection;
-  FileTypeTable types;
+  NoFileTypes no_types;
+  CountingImageList small_images{24}, large_images{1};
+  FileTypeTable types{no_types};
   PreparedSource source;
   BrowseModel model{selection, types, [](int) { return std::u16string(u"%s %s"); }};
   BrowseSelection ops{model, selection};
   NodeId volume = kNoNode;
 
   Browser() {
+    types.Attach(&small_images, &large_images);
     model.SetSource(&source);
     VolumePlan plan;
     plan.computer = {{kKindLocalDisk, u"(C:)", u"\\\\PC1\\C", u"C:\\", 0, {}}};

@@ -15,6 +15,7 @@ using namespace dcl;
 // bit costs are exact); a block's copies stay inside it.
 constexpr size_t kBlockBytes = 1 << 16;
 constexpr unsigned kHashBits = 14;
+constexpr unsigned kHash2Bits = 12;
 constexpr unsigned kChainDepth = 16;
 constexpr unsigned kShortChainDepth = 3;
 // A match at least this long is taken without looking at the positions it
@@ -82,7 +83,7 @@ class Encoder {
         max_distance_(64u << dict_bits),
         writer_(out),
         head_(size_t{1} << kHashBits, kNoPosition),
-        head2_(size_t{1} << 16, kNoPosition),
+        head2_(size_t{1} << kHash2Bits, kNoPosition),
         prev_(max_distance_, kNoPosition) {
     for (uint32_t b = 0; b < 256; ++b)
       literal_cost_[b] = coding == kAscii ? 1u + kAsciiBits[b] : 9u;
@@ -119,7 +120,9 @@ class Encoder {
     const uint32_t v = data_[pos] | (uint32_t{data_[pos + 1]} << 8) | (uint32_t{data_[pos + 2]} << 16);
     return (v * 2654435761u) >> (32 - kHashBits);
   }
-  uint32_t Hash2(size_t pos) const { return data_[pos] | (uint32_t{data_[pos + 1]} << 8); }
+  uint32_t Hash2(size_t pos) const {
+    return ((data_[pos] | (uint32_t{data_[pos + 1]} << 8)) * 2654435761u) >> (32 - kHash2Bits);
+  }
 
   uint32_t LowBits(uint32_t len) const { return len == 2 ? 2 : dict_bits_; }
   uint32_t CopyCost(uint32_t len, uint32_t dist) const {
@@ -192,7 +195,8 @@ class Encoder {
       size_t best = 1;
       if (limit >= 2) {
         const uint32_t p2 = head2_[Hash2(pos)];
-        if (p2 != kNoPosition && pos - p2 <= 256) {
+        if (p2 != kNoPosition && pos - p2 <= 256 && data_[p2] == data_[pos] &&
+            data_[p2 + 1] == data_[pos + 1]) {
           const uint32_t d = static_cast<uint32_t>(pos - p2);
           relax(k + 2, base + CopyCost(2, d), 2, d);
         }

@@ -373,9 +373,8 @@ void BrowseModel::FillList(NodeId id) {
       row.item.size = newest->size;
       row.item.backup_date = newest->backup_date;
       row.item.modified_date = newest->modified_date;
-      const FileTypeTable::Type type = types_.LookUp(FileTypeKey(name));
-      row.item.type_name = type.name;
-      row.item.image = row.item.selected_image = type.image;
+      row.item.image = row.item.selected_image =
+          types_.LookUp(FileTypeKey(name), row.item.type_name);
       row.item.checkable = true;
       row.folder = id;
       row.record = record;

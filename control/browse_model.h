@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "control/browse_volumes.h"
-#include "control/file_type_table.h"
+#include "control/panel_file_types.h"
 #include "control/selection_set.h"
 #include "control/version_record.h"
 #include "util/datetime.h"

@@ -30,8 +30,6 @@ constexpr KindName kKindNames[] = {
     {kKindFolder, u"Folder", 1123},           {kKindFile, u"File", 1124},
 };
 
-// The panel's small image list holds one image per node kind and state.
-constexpr int kNodeKindImages = 24;
 
 }  // namespace
 
@@ -65,6 +63,7 @@ MainPanel::MainPanel(ui::WindowSystem& ui, Session& session, TextLookup texts,
       model_(selection_, TheFileTypeTable(), [this](int id) { return T(id); }),
       browse_selection_(model_, selection_) {
   if (!hooks_.drives) hooks_.drives = ThisComputersDrives;
+  if (!hooks_.load_catalogue) hooks_.load_catalogue = LoadCatalogueFile;
   model_.SetView(this);
   model_.SetSource(this);
   browse_selection_.SetChangedHook([this] { UpdateSelectionCounters(); });
@@ -113,7 +112,7 @@ void MainPanel::Initialise() {
                  {{T(1111), 17, false}, {T(1053), 8, true}, {T(1112), 15, false},
                   {T(1113), 12, false}, {T(1114), 12, false}});
   FileTypeTable& types = TheFileTypeTable();
-  types.Attach(kNodeKindImages);
+  types.Attach(&small_images_, &large_images_);
   for (const KindName& k : kKindNames) types.SetKindName(k.kind, k.english);
   for (const KindName& k : kKindNames)
     if (k.text_id) types.SetKindName(k.kind, T(k.text_id));

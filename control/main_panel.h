@@ -14,6 +14,7 @@
 #include "control/browse_model.h"
 #include "control/browse_selection.h"
 #include "control/browse_volumes.h"
+#include "control/panel_file_types.h"
 #include "control/dialog_texts.h"
 #include "control/server_file_list.h"
 #include "control/session_parameters.h"
@@ -54,7 +55,7 @@ inline constexpr char16_t kCatalogueFolder[] = u"C:\\Temp";
 struct MainPanelHooks {
   // This computer's drives (default: the platform's drive table).
   std::function<std::vector<LocalDrive>()> drives;
-  // Reads a catalogue file (default: none, so volumes come from the server).
+  // Reads a catalogue file (default: LoadCatalogueFile).
   std::function<bool(const std::u16string& path, VolumeCollection& collection)> load_catalogue;
   // The Manual Settings dialog (default: the window system's dialog).
   ManualSettingsPrompt* settings_prompt = nullptr;
@@ -66,6 +67,9 @@ struct MainPanelHooks {
 
 // This computer's drives as the platform's drive table describes them.
 std::vector<LocalDrive> ThisComputersDrives();
+// Reads a catalogue file into a collection (the entries read stay in it when
+// the file fails).
+bool LoadCatalogueFile(const std::u16string& path, VolumeCollection& collection);
 
 class MainPanel : public platform::ui::WindowHandler,
                   private BrowseView,
@@ -172,6 +176,9 @@ class MainPanel : public platform::ui::WindowHandler,
   std::vector<FileVersion> versions_;
   int last_row_ = -1;  // the row under the mouse at the last click
 
+  // The image lists of tree and list (bitmaps 137 and 138).
+  CountingImageList small_images_{24};
+  CountingImageList large_images_{1};
   std::unique_ptr<ProgressDialog> fetch_progress_;
   RestorePanelState restore_state_;
   ShareAvailability shares_;

@@ -3,6 +3,7 @@
 // volume source, and the windows of a fetch.
 #include <algorithm>
 
+#include "catalogue/catalogue_file.h"
 #include "control/main_panel.h"
 #include "control/progress_dialog.h"
 #include "control/secret_key_dialog.h"
@@ -34,6 +35,21 @@ std::vector<LocalDrive> ThisComputersDrives() {
     drives.push_back(std::move(drive));
   }
   return drives;
+}
+
+bool LoadCatalogueFile(const std::u16string& path, VolumeCollection& collection) {
+  Catalogue catalogue;
+  const bool ok = LoadCatalogue(path, catalogue);
+  for (auto& [key, record] : catalogue) {
+    auto versions = std::make_unique<VersionRecord>();
+    versions->present = static_cast<int32_t>(record->present());
+    versions->extra_date = record->extra_date();
+    versions->backup_dates = record->backup_dates().dates();
+    versions->modification_dates = record->modified_dates().dates();
+    versions->sizes = record->sizes();
+    collection[key] = std::move(versions);
+  }
+  return ok;
 }
 
 ui::TreeHandle MainPanel::HandleOf(NodeId node) const {
@@ -111,8 +127,7 @@ void MainPanel::ListChanged() {
 // --- VolumeSource ----------------------------------------------------------------
 
 bool MainPanel::CatalogueExists(const std::u16string& path) {
-  // Without a catalogue reader a catalogue cannot be used: the server is asked.
-  return hooks_.load_catalogue && PathExists(path);
+  return PathExists(path);
 }
 
 bool MainPanel::LoadCatalogue(const std::u16string& path, VolumeCollection& collection) {

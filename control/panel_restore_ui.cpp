@@ -4,7 +4,7 @@
 
 #include "catalogue/explode.h"
 #include "control/confirm_replace_dialog.h"
-#include "control/file_type_table.h"
+#include "control/panel_file_types.h"
 #include "control/progress_dialog.h"
 #include "control/restore_destination_dialog.h"
 #include "control/secret_key_dialog.h"
@@ -189,8 +189,8 @@ int32_t PanelRestoreRun::Ask(const std::u16string& path, int64_t existing_size,
   question.backup_size = new_size;
   question.backup_date = new_write;
   const size_t slash = path.rfind(u'\\');
-  question.icon = TheFileTypeTable().LookUp(FileTypeKey(
-                      slash == std::u16string::npos ? path : path.substr(slash + 1))).name;
+  TheFileTypeTable().LookUp(FileTypeKey(slash == std::u16string::npos ? path : path.substr(slash + 1)),
+                            question.icon);
   question.details = dialog_state;
   question.language_offset = LanguageOffset();
   question.parent = parent_;

@@ -74,13 +74,16 @@ class FakeSource : public VolumeSource {
 // network computer PC2 with shares D and E.
 struct BrowseFixture {
   SelectionSet selection;
-  FileTypeTable types;
+  NoFileTypes no_types;
+  CountingImageList small_images{24}, large_images{1};
+  FileTypeTable types{no_types};
   FakeSource source;
   BrowseModel model{selection, types, EnglishText};
   BrowseSelection ops{model, selection};
   NodeId c = kNoNode, d = kNoNode, pc2 = kNoNode;
 
   BrowseFixture() {
+    types.Attach(&small_images, &large_images);
     model.SetSource(&source);
     VolumePlan plan;
     plan.computer = {{kKindLocalDisk, u"(C:)", u"\\\\PC1\\C", u"C:\\", 1000, {}},
