@@ -20,7 +20,7 @@ struct PanelLog {
   bool refuse_window = false;
 };
 
-class RecordingPanel : public MainPanel {
+class RecordingPanel : public PanelWindow {
  public:
   explicit RecordingPanel(PanelLog& log) : log_(log) { log_.calls.push_back("construct"); }
   ~RecordingPanel() override { log_.calls.push_back("delete"); }
@@ -47,12 +47,12 @@ class RecordingPanel : public MainPanel {
 class BexaCtrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = SetMainPanelFactory([this](Session& session) {
+    previous_ = SetPanelWindowFactory([this](Session& session) {
       log_.session = &session;
       return std::make_unique<RecordingPanel>(log_);
     });
   }
-  void TearDown() override { SetMainPanelFactory(previous_); }
+  void TearDown() override { SetPanelWindowFactory(previous_); }
 
   // A control with one reference, through its window interface.
   ComRef<IControlWindow> NewControl() {
@@ -62,7 +62,7 @@ class BexaCtrlTest : public ::testing::Test {
   }
 
   PanelLog log_;
-  MainPanelFactory previous_;
+  PanelWindowFactory previous_;
 };
 
 TEST_F(BexaCtrlTest, LifeOfThePanel) {
