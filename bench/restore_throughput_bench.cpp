@@ -3,9 +3,9 @@
 //
 //   bench_restore_throughput [MiB of large files, default 1024] [small files, default 10000]
 //
-// Prints MB/s and files/s per kind of stored data, and the client's peak
-// resident memory. The server runs as its own process (bexa-server), so the
-// memory figure is the client's alone.
+// Prints MB/s and files/s per kind of stored data, and the peak resident
+// memory of the client (bexa-restore, a process of its own, as is the
+// server).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,14 +25,8 @@
 #include <random>
 #include <thread>
 
-#include "platform/drives.h"
-#include "restore/dcl_expander.h"
-#include "restore/restore_engine.h"
-#include "restore/session_restore_connection.h"
 #include "server/importer.h"
 #include "server/store.h"
-#include "session/session.h"
-#include "tests/support/scripted_restore_ui.h"
 #include "util/text.h"
 
 namespace fs = std::filesystem;
@@ -72,6 +67,7 @@ Served Serve(const fs::path& store, const fs::path& work) {
   const fs::path port_file = work / "port";
   fs::remove(port_file);
   Served s;
+  std::fflush(stdout);
   s.pid = ::fork();
   if (s.pid == 0) {
     const std::string st = store.string(), pf = port_file.string();
@@ -90,47 +86,35 @@ void Stop(const Served& s) {
   ::waitpid(s.pid, nullptr, 0);
 }
 
-// Restores every file of the volume below `out`; returns seconds.
+// Restores every file of the volume below `out` with bexa-restore, as a
+// process of its own; returns seconds and the client's peak resident memory.
 double Restore(int port, const bexa::server::Store& store, const fs::path& out, int64_t& files,
-               int64_t& bytes) {
-  bexa::Session session;
-  bexa::SessionParameters p;
-  p.server = u"127.0.0.1";
-  p.port = port;
-  p.user = u"bench";
-  p.password = u"pw";
-  p.secret_key = u"pw";
-  session.SetParameters(p);
+               int64_t& bytes, long& peak_rss_mb) {
   auto index = store.LoadVolume("bench", "WORKGRP:\\\\PC1\\C");
-  std::vector<bexa::SelectionEntry> entries;
   files = 0;
   bytes = 0;
   for (const auto& f : index->files) {
-    const auto& v = f.versions.back();
-    entries.push_back({u"\\\\PC1\\C\\" + bexa::Utf8ToWide(f.path) + u":" + bexa::Utf8ToWide(v.backup_date),
-                       v.size, 0});
     ++files;
-    bytes += v.size;
+    bytes += f.versions.back().size;
   }
-  std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.key < b.key; });
-  bexa::RestoreContext ctx;
-  ctx.user = p.user;
-  ctx.password = p.password;
-  ctx.server = p.server;
-  ctx.port = port;
-  ctx.secret_key = p.secret_key;
-  ctx.computer_name = u"PC1";
-  ctx.domain_name = u"WORKGRP";
-  ctx.text = [&session](int id) { return std::u16string(session.texts().Get(id)); };
-  bexa::RestorePanelState panel;
-  bexa::testing::ScriptedUi ui;
-  ui.destination = bexa::DestinationChoice{1, bexa::platform::WindowsPathOf(out.string()), true};
-  bexa::ShareAvailability shares;
-  bexa::SessionRestoreConnection connection(session, nullptr, bexa::DclExpander());
+  const std::string server = "127.0.0.1:" + std::to_string(port), to = out.string();
+  std::fflush(stdout);  // the child must not print the parent's buffer again
   const auto start = Clock::now();
-  const auto result = bexa::RunRestore(entries, files, ctx, panel, connection, ui, shares);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::freopen("/dev/null", "w", stdout);
+    ::execl(BEXA_RESTORE_PROGRAM, "bexa-restore", "--server", server.c_str(), "--user", "bench",
+            "--password", "pw", "--restore", "//PC1/C", "--to", to.c_str(), "--overwrite", "yes-all",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
   const double s = Seconds(start, Clock::now());
-  if (result.restored != files) std::cerr << "  restored " << result.restored << " of " << files << "\n";
+  peak_rss_mb = usage.ru_maxrss / 1024;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    std::cerr << "  bexa-restore ended with status " << WEXITSTATUS(status) << "\n";
   return s;
 }
 
@@ -182,12 +166,6 @@ double Floor(const std::vector<std::pair<fs::path, size_t>>& files, const fs::pa
   return s;
 }
 
-long PeakRssMb() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,7 +181,8 @@ int main(int argc, char** argv) {
     bool compress, encrypt;
   } kinds[] = {{"plain", false, false}, {"imploded", true, false}, {"enciphered", false, true},
                {"both", true, true}};
-  std::printf("%-12s %-22s %10s %10s %10s\n", "data", "set", "MB/s", "files/s", "floor MB/s");
+  std::printf("%-12s %-22s %10s %10s %10s %8s\n", "data", "set", "MB/s", "files/s", "floor MB/s",
+              "RSS MB");
   for (const auto& kind : kinds) {
     for (int set = 0; set < 2; ++set) {
       if (set == 1 && kind.compress) continue;  // small files: plain and enciphered
@@ -246,14 +225,14 @@ int main(int argc, char** argv) {
       fs::remove_all(out / "floor");
       const Served served = Serve(store_dir, work);
       int64_t n = 0, bytes = 0;
-      const double s = Restore(served.port, store, out, n, bytes);
+      long rss = 0;
+      const double s = Restore(served.port, store, out, n, bytes, rss);
       Stop(served);
-      std::printf("%-12s %-22s %10.1f %10.0f %10.1f\n", kind.name,
+      std::printf("%-12s %-22s %10.1f %10.0f %10.1f %8ld\n", kind.name,
                   set == 0 ? "4 large files" : "small files (1-20 KiB)", bytes / 1e6 / s, n / s,
-                  bytes / 1e6 / floor_s);
+                  bytes / 1e6 / floor_s, rss);
       std::fflush(stdout);
     }
   }
-  std::printf("client peak resident memory: %ld MB\n", PeakRssMb());
   fs::remove_all(work);
 }

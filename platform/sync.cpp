@@ -12,13 +12,15 @@ namespace {
 // One lock and one condition for all events of the process. Waits for any of
 // several events then need no registration with each of them; the events are
 // few and their waiters fewer, so a broadcast per Set costs nothing.
+// Never destroyed: events of static objects (the process's heartbeat, the
+// settings watcher) are still set and waited for while the program exits.
 std::mutex& EventLock() {
-  static std::mutex m;
-  return m;
+  static auto* m = new std::mutex;
+  return *m;
 }
 std::condition_variable& EventCondition() {
-  static std::condition_variable cv;
-  return cv;
+  static auto* cv = new std::condition_variable;
+  return *cv;
 }
 
 template <typename Ready>
