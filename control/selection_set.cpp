@@ -39,6 +39,66 @@ void SelectionSet::Remove(const std::u16string& key) {
   entries_.erase(it);
 }
 
+void SelectionSet::AddAll(std::vector<SelectionEntry> entries) {
+  if (entries.size() < 16) {
+    for (SelectionEntry& e : entries) Add(e.key, e.size, e.flag);
+    return;
+  }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const SelectionEntry& a, const SelectionEntry& b) { return a.key < b.key; });
+  std::vector<SelectionEntry> merged;
+  merged.reserve(entries_.size() + entries.size());
+  auto old_it = entries_.begin();
+  for (size_t i = 0; i < entries.size();) {
+    const std::u16string key = entries[i].key;
+    while (old_it != entries_.end() && old_it->key < key) merged.push_back(std::move(*old_it++));
+    std::optional<SelectionEntry> current;
+    if (old_it != entries_.end() && old_it->key == key) current = std::move(*old_it++);
+    // Each new entry of this key as a single Add in the given order would.
+    size_t j = i;
+    for (; j < entries.size() && entries[j].key == key; ++j) {
+      SelectionEntry& e = entries[j];
+      if (current && (e.flag == 0 || e.size < 0)) continue;
+      if (current && current->size >= 0) {
+        --count_;
+        total_bytes_ -= current->size;
+      }
+      if (e.size >= 0) {
+        ++count_;
+        total_bytes_ += e.size;
+      }
+      current = std::move(e);
+    }
+    merged.push_back(std::move(*current));
+    i = j;
+  }
+  while (old_it != entries_.end()) merged.push_back(std::move(*old_it++));
+  entries_ = std::move(merged);
+}
+
+void SelectionSet::RemoveAll(std::vector<std::u16string> keys) {
+  if (keys.size() < 16) {
+    for (const std::u16string& k : keys) Remove(k);
+    return;
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<SelectionEntry> kept;
+  kept.reserve(entries_.size());
+  auto k = keys.begin();
+  for (SelectionEntry& e : entries_) {
+    while (k != keys.end() && *k < e.key) ++k;
+    if (k != keys.end() && *k == e.key) {
+      if (e.size >= 0) {
+        --count_;
+        total_bytes_ -= e.size;
+      }
+      continue;
+    }
+    kept.push_back(std::move(e));
+  }
+  entries_ = std::move(kept);
+}
+
 bool SelectionSet::ContainsKey(std::u16string_view key) const {
   auto it = LowerBound(key);
   return it != entries_.end() && it->key == key;

@@ -22,6 +22,10 @@ class SelectionSet {
   void Add(const std::u16string& key, int64_t size, int flag);
   // Removes the entry of exactly this key.
   void Remove(const std::u16string& key);
+  // Add and Remove of many entries at once, in one merge: a whole volume
+  // is selected or deselected without moving the set once per file.
+  void AddAll(std::vector<SelectionEntry> entries);
+  void RemoveAll(std::vector<std::u16string> keys);
   // An entry's key equals the key or begins with the key and ":".
   bool Contains(std::u16string_view key) const;
   // Exactly this key.

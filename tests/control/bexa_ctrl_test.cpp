@@ -20,7 +20,7 @@ struct PanelLog {
   bool refuse_window = false;
 };
 
-class RecordingPanel : public MainPanel {
+class RecordingPanel : public HostedPanel {
  public:
   explicit RecordingPanel(PanelLog& log) : log_(log) { log_.calls.push_back("construct"); }
   ~RecordingPanel() override { log_.calls.push_back("delete"); }
@@ -117,7 +117,7 @@ TEST_F(BexaCtrlTest, InterfacesAndTheOnePropertyPage) {
   EXPECT_EQ(none, nullptr);
 }
 
-TEST(PlaceholderPanel, IsTheDefaultAndSaysThePanelIsMissing) {
+TEST(PlaceholderPanel, IsTheDefaultWithoutAWindowSystem) {
   CBexaCtrl* control = new CBexaCtrl();
   control->AddRef();
   auto* placeholder = dynamic_cast<PlaceholderPanel*>(control->panel());
