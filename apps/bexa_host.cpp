@@ -158,33 +158,16 @@ int ServePanel(const ServeOptions& options) {
       std::fprintf(stderr, "bexa: cannot create the control: %s\n", com::HresultText(hr).c_str());
       return 1;
     }
-    ui::DialogTemplate frame;
-    frame.resource_id = kHostWindowResource;
-    frame.caption = u"Bexa";
-    frame.width = kHostWidth;
-    frame.height = kHostHeight;
-    const int window = system.CreateFromTemplate(frame, ui::WindowKind::kPanel, nullptr);
-    // The host window itself stays hidden: the page shows the panel alone.
-    const com::ComRect bounds{0, 0, kHostWidth, kHostHeight};
-    int32_t created = -1;
-    hr = control->CreateControlWindow(static_cast<com::WindowHandle>(window), bounds, &created);
-    if (!com::Succeeded(hr) || created != 0) {
-      std::fprintf(stderr, "bexa: the control has no window: %s\n", com::HresultText(hr).c_str());
-      return 1;
-    }
-
     uint16_t port = 0;
     try {
       port = bridge.Start(options.port);
     } catch (const std::runtime_error& e) {
       std::fprintf(stderr, "bexa: cannot serve on 127.0.0.1:%u: %s\n", options.port, e.what());
-      control->DestroyControlWindow();
       return 1;
     }
     const std::string launch_file = options.launch_file.empty() ? PrivateLaunchFile() : options.launch_file;
     if (launch_file.empty() || !bridge.WriteLaunchFile(launch_file)) {
       std::fprintf(stderr, "bexa: cannot write the launch file %s\n", launch_file.c_str());
-      control->DestroyControlWindow();
       return 1;
     }
     InstallStopSignals();
@@ -217,8 +200,26 @@ int ServePanel(const ServeOptions& options) {
         });
       }
     });
+    // The page is served before the control gets its window: the panel
+    // may ask for the connection values (Manual Settings) as it is made.
+    ui::DialogTemplate frame;
+    frame.resource_id = kHostWindowResource;
+    frame.caption = u"Bexa";
+    frame.width = kHostWidth;
+    frame.height = kHostHeight;
+    const int window = system.CreateFromTemplate(frame, ui::WindowKind::kPanel, nullptr);
+    // The host window itself stays hidden: the page shows the panel alone.
+    const com::ComRect bounds{0, 0, kHostWidth, kHostHeight};
+    int32_t created = -1;
+    hr = control->CreateControlWindow(static_cast<com::WindowHandle>(window), bounds, &created);
+    if (!com::Succeeded(hr) || created != 0) {
+      std::fprintf(stderr, "bexa: the control has no window: %s\n", com::HresultText(hr).c_str());
+      stop_requested = true;
+      exit_code = 1;
+    }
+
     // Drawing shows the panel; its first show logs on.
-    control->Draw(bounds, bounds);
+    if (!stop_requested) control->Draw(bounds, bounds);
     while (!stop_requested) {
       system.PumpPendingMessages();
       platform::SleepMs(20);
