@@ -8,7 +8,7 @@ namespace bexa {
 
 using namespace platform::com;
 
-CBexaCtrl::CBexaCtrl() : panel_(CreatePanelWindowFor(TheApp().session())) { LockModule(); }
+CBexaCtrl::CBexaCtrl() : panel_(CreateMainPanel(TheApp().session())) { LockModule(); }
 
 CBexaCtrl::~CBexaCtrl() {
   if (panel_ && window_ != 0) panel_->DestroyPanelWindow();

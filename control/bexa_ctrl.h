@@ -10,7 +10,7 @@
 #include <atomic>
 #include <memory>
 
-#include "control/panel_window.h"
+#include "control/hosted_panel.h"
 #include "platform/com/control.h"
 #include "platform/com/dispatch.h"
 
@@ -49,14 +49,14 @@ class CBexaCtrl final : public platform::com::IControlWindow,
   platform::com::HRESULT Invoke(platform::com::DispId id, const platform::com::Variant* args,
                                 uint32_t arg_count, platform::com::Variant* result) override;
 
-  PanelWindow* panel() const { return panel_.get(); }
+  HostedPanel* panel() const { return panel_.get(); }
 
  private:
   // Destroys the main panel.
   ~CBexaCtrl();
 
   std::atomic<uint32_t> references_{0};
-  std::unique_ptr<PanelWindow> panel_;
+  std::unique_ptr<HostedPanel> panel_;
   platform::com::WindowHandle window_ = 0;  // 0 until the window is created
 };
 

@@ -38,6 +38,7 @@ struct PageServer::Impl {
   std::string token;
   Snapshot snapshot;
   Incoming incoming;
+  ScriptCall call;
   uint16_t port = 0;
   std::set<std::shared_ptr<PageSession>> pages;  // io thread only
   std::atomic<size_t> page_count{0};
@@ -165,6 +166,10 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
       std::make_shared<PageSession>(stream_.release_socket(), server_)->Run(std::move(request));
       return;
     }
+    if (request.method() == http::verb::post && path.starts_with("/call/")) {
+      Call(request, path.substr(6));
+      return;
+    }
     if (request.method() != http::verb::get && request.method() != http::verb::head) {
       Respond(request, http::status::method_not_allowed, "text/plain", "Method not allowed\n", true);
       return;
@@ -187,6 +192,20 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     }
     Respond(request, http::status::ok, asset->content_type,
             std::string(reinterpret_cast<const char*>(asset->data), asset->size), false);
+  }
+
+  // "OBJECT/MEMBER": the host's reply, or 404.
+  void Call(const http::request<http::string_body>& request, std::string_view name) {
+    const size_t slash = name.find('/');
+    std::optional<std::string> reply;
+    if (server_->call && slash != std::string_view::npos)
+      reply = server_->call(std::string(name.substr(0, slash)), std::string(name.substr(slash + 1)),
+                            request.body());
+    if (!reply) {
+      Respond(request, http::status::not_found, "text/plain", "Not found\n", false);
+      return;
+    }
+    Respond(request, http::status::ok, "text/plain; charset=utf-8", std::move(*reply), false);
   }
 
   void Respond(const http::request<http::string_body>& request, http::status status,
@@ -243,11 +262,12 @@ void PageServer::Impl::Accept() {
   });
 }
 
-PageServer::PageServer(std::string token, Snapshot snapshot, Incoming incoming)
+PageServer::PageServer(std::string token, Snapshot snapshot, Incoming incoming, ScriptCall call)
     : impl_(std::make_shared<Impl>()) {
   impl_->token = std::move(token);
   impl_->snapshot = std::move(snapshot);
   impl_->incoming = std::move(incoming);
+  impl_->call = std::move(call);
 }
 
 PageServer::~PageServer() { Stop(); }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,14 @@ class PageServer {
   // A text message from a page.
   using Incoming = std::function<void(const std::string& text)>;
 
-  PageServer(std::string token, Snapshot snapshot, Incoming incoming);
+  // A call of the page's script to an object of the host: POST
+  // /call/OBJECT/MEMBER with the argument as the body (behind the same door
+  // rules as every request). The reply is the result as text; nothing for a
+  // member the host does not have (404). Called on the server's thread.
+  using ScriptCall = std::function<std::optional<std::string>(
+      const std::string& object, const std::string& member, const std::string& argument)>;
+
+  PageServer(std::string token, Snapshot snapshot, Incoming incoming, ScriptCall call = nullptr);
   ~PageServer();
   PageServer(const PageServer&) = delete;
   PageServer& operator=(const PageServer&) = delete;

@@ -17,7 +17,7 @@ uint16_t WebBridge::Start(uint16_t port) {
   token_ = NewToken();
   server_ = std::make_unique<PageServer>(
       token_, [this] { return backend_.Snapshot(); },
-      [this](const std::string& text) { backend_.Deliver(text); });
+      [this](const std::string& text) { backend_.Deliver(text); }, script_call_);
   uint16_t bound = server_->Start(port);
   backend_.SetSink([server = server_.get()](std::string m) { server->Broadcast(std::move(m)); });
   // Windows shown before the server started are in the snapshot already.

@@ -23,6 +23,9 @@ class WebBridge {
   // Serves on 127.0.0.1 (port 0: a free one) with a new random token;
   // returns the port. Throws std::runtime_error when it cannot listen.
   uint16_t Start(uint16_t port = 0);
+  // The host objects that the page's script may call (POST
+  // /call/OBJECT/MEMBER, see page_server.h); set before Start.
+  void SetScriptCall(PageServer::ScriptCall call) { script_call_ = std::move(call); }
   void Stop();
   uint16_t port() const { return server_ ? server_->port() : 0; }
   size_t PageCount() const { return server_ ? server_->PageCount() : 0; }
@@ -37,6 +40,7 @@ class WebBridge {
   platform::ui::WindowSystem& ui_;
   WebBackend backend_;
   std::string token_;
+  PageServer::ScriptCall script_call_;
   std::unique_ptr<PageServer> server_;
 };
 

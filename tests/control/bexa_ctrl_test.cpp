@@ -20,7 +20,7 @@ struct PanelLog {
   bool refuse_window = false;
 };
 
-class RecordingPanel : public PanelWindow {
+class RecordingPanel : public HostedPanel {
  public:
   explicit RecordingPanel(PanelLog& log) : log_(log) { log_.calls.push_back("construct"); }
   ~RecordingPanel() override { log_.calls.push_back("delete"); }
@@ -47,12 +47,12 @@ class RecordingPanel : public PanelWindow {
 class BexaCtrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = SetPanelWindowFactory([this](Session& session) {
+    previous_ = SetMainPanelFactory([this](Session& session) {
       log_.session = &session;
       return std::make_unique<RecordingPanel>(log_);
     });
   }
-  void TearDown() override { SetPanelWindowFactory(previous_); }
+  void TearDown() override { SetMainPanelFactory(previous_); }
 
   // A control with one reference, through its window interface.
   ComRef<IControlWindow> NewControl() {
@@ -62,7 +62,7 @@ class BexaCtrlTest : public ::testing::Test {
   }
 
   PanelLog log_;
-  PanelWindowFactory previous_;
+  MainPanelFactory previous_;
 };
 
 TEST_F(BexaCtrlTest, LifeOfThePanel) {
@@ -117,7 +117,7 @@ TEST_F(BexaCtrlTest, InterfacesAndTheOnePropertyPage) {
   EXPECT_EQ(none, nullptr);
 }
 
-TEST(PlaceholderPanel, IsTheDefaultAndSaysThePanelIsMissing) {
+TEST(PlaceholderPanel, IsTheDefaultWithoutAWindowSystem) {
   CBexaCtrl* control = new CBexaCtrl();
   control->AddRef();
   auto* placeholder = dynamic_cast<PlaceholderPanel*>(control->panel());

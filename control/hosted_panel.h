@@ -3,9 +3,10 @@
 // control's window, is moved and shown when the control draws, and is
 // destroyed with the control.
 //
-// The panel comes from the installed factory; until the main panel is
-// built, the default factory makes a PlaceholderPanel, which shows only that
-// the panel is not there.
+// The panel comes from the installed factory. The default factory hosts the
+// main panel (control/main_panel.h) on the calling thread's window system;
+// on a thread without one it makes a PlaceholderPanel, which shows only that
+// the panel cannot be shown there.
 #pragma once
 
 #include <functional>
@@ -17,9 +18,9 @@
 
 namespace bexa {
 
-class PanelWindow {
+class HostedPanel {
  public:
-  virtual ~PanelWindow() = default;
+  virtual ~HostedPanel() = default;
   // Creates the panel's window (dialog 101) as a child of parent. False
   // when it cannot be created.
   virtual bool CreatePanelWindow(platform::com::WindowHandle parent) = 0;
@@ -33,22 +34,22 @@ class PanelWindow {
 };
 
 // Makes the main panel object of a control for the session.
-using PanelWindowFactory = std::function<std::unique_ptr<PanelWindow>(Session&)>;
+using MainPanelFactory = std::function<std::unique_ptr<HostedPanel>(Session&)>;
 
 // Installs factory for the controls created from now on; an empty factory
 // puts the default back. Returns the factory installed before (empty for
 // the default).
-PanelWindowFactory SetPanelWindowFactory(PanelWindowFactory factory);
+MainPanelFactory SetMainPanelFactory(MainPanelFactory factory);
 
-// Makes a panel with the installed factory (the default: PlaceholderPanel).
-std::unique_ptr<PanelWindow> CreatePanelWindowFor(Session& session);
+// Makes a panel with the installed factory (see above for the default).
+std::unique_ptr<HostedPanel> CreateMainPanel(Session& session);
 
-// The stand-in until the main panel exists: an empty panel that says so.
+// The stand-in where no window system runs: an empty panel that says so.
 // It keeps what the control asked of it, so that hosts and tests can see it.
-class PlaceholderPanel : public PanelWindow {
+class PlaceholderPanel : public HostedPanel {
  public:
   // The one line the placeholder shows.
-  static constexpr char16_t kText[] = u"The main panel is not available in this build yet.";
+  static constexpr char16_t kText[] = u"The main panel is not available without a window system.";
 
   bool CreatePanelWindow(platform::com::WindowHandle parent) override;
   void MovePanelWindow(const platform::com::ComRect& bounds) override { bounds_ = bounds; }
