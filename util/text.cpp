@@ -41,7 +41,7 @@ double FormatArg::AsDouble() const {
 
 namespace {
 
-struct Spec {
+struct Conversion {
   bool left = false, zero = false, plus = false, space = false, alt = false;
   int width = -1, precision = -1;
   int length = 0;  // 0 int, 1 short (h), 2 long long (ll, I64)
@@ -50,7 +50,7 @@ struct Spec {
 
 constexpr int kMaxWidth = 4096;  // keeps a damaged format from asking for huge padding
 
-void Pad(std::u16string& out, const std::u16string& body, const Spec& s, bool numeric) {
+void Pad(std::u16string& out, const std::u16string& body, const Conversion& s, bool numeric) {
   int pad = s.width > static_cast<int>(body.size()) ? s.width - static_cast<int>(body.size()) : 0;
   if (s.left) {
     out += body;
@@ -77,7 +77,7 @@ std::u16string Digits(uint64_t v, unsigned base, bool upper) {
   return s;
 }
 
-std::u16string FormatInteger(const FormatArg& a, const Spec& s) {
+std::u16string FormatInteger(const FormatArg& a, const Conversion& s) {
   const char16_t conv = s.conversion;
   bool negative = false;
   uint64_t magnitude;
@@ -112,7 +112,7 @@ std::u16string FormatInteger(const FormatArg& a, const Spec& s) {
   return prefix + digits;
 }
 
-std::u16string FormatFloating(double v, const Spec& s) {
+std::u16string FormatFloating(double v, const Conversion& s) {
   char fmt[16];
   int p = 0;
   fmt[p++] = '%';
@@ -155,7 +155,7 @@ std::u16string FormatList(std::u16string_view f, std::initializer_list<FormatArg
       ++i;
       continue;
     }
-    Spec s;
+    Conversion s;
     for (; i < n; ++i) {
       if (f[i] == u'-') s.left = true;
       else if (f[i] == u'0') s.zero = true;
