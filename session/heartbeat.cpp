@@ -6,10 +6,12 @@ namespace bexa {
 namespace {
 
 // The process's one heartbeat; created and destroyed on the user-interface
-// thread only (logon start and end).
+// thread only (logon start and end). The holder itself is never destroyed:
+// the process's session object, a static too, stops the heartbeat when the
+// program ends, and must still find the holder then.
 std::unique_ptr<CHeartBeatThread>& ProcessHeartbeat() {
-  static std::unique_ptr<CHeartBeatThread> heartbeat;
-  return heartbeat;
+  static auto* heartbeat = new std::unique_ptr<CHeartBeatThread>;
+  return *heartbeat;
 }
 
 }  // namespace
