@@ -18,7 +18,7 @@ constexpr ErrorText kTexts[] = {
     {10036, u"A blocking Windows Sockets 1.1 call is in progress"},
     {10038, u"The descriptor is not a socket"},
     {10040, u"The message was too large to fit into the specified buffer"},
-    {10045, u"MSG_OOB was specified, but the socket is not stream-style such as type SOCK_STREAM"},
+    {10045, u"MSG_OOB was given, but the socket is not stream-style such as type SOCK_STREAM"},
     {10050, u"The network subsystem has failed"},
     {10052, u"The connection has been broken due to the keep-alive activity"},
     {10053, u"The virtual circuit was terminated due to a time-out or other failure"},
