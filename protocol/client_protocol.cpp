@@ -1,6 +1,7 @@
 #include "protocol/client_protocol.h"
 
 #include "protocol/pdu_catalogue.h"
+#include "protocol/pdu_format.h"
 #include "protocol/settings.h"
 
 namespace bexa::protocol {
@@ -34,12 +35,21 @@ void ClientProtocol::WorkerLoop() {
   }
 }
 
-int ClientProtocol::PollReceive(int& type) {
+int ClientProtocol::WaitReceive(int& type, uint32_t timeout_ms) {
   if (!pending_) {
+    // A PDU whose header is already waiting is taken on this thread: handing
+    // it to the worker costs two thread switches, which on a run of small
+    // files is much of each file's time. The rest of such a PDU is on its way.
+    uint8_t header[kFrameHeaderSize];
+    if (socket().Peek(header, sizeof header) == static_cast<long>(sizeof header)) {
+      const int status = Receive(type);
+      if (status == kStatusOk) SetLastSocketError(0);
+      return status;
+    }
     request_.Set();
     pending_ = true;
   }
-  if (!done_.Wait(0)) {
+  if (!done_.Wait(timeout_ms)) {
     type = 0;
     return kStatusPending;
   }

@@ -26,10 +26,13 @@ class ClientProtocol : public ProtocolConnection {
   int Receive(int& type) override;
   int SendPdu(int type) override;
 
-  // Never blocks: asks the worker for a receive when none is pending, then
+  // Never blocks for long: a PDU whose header has arrived is received at
+  // once; otherwise asks the worker for a receive when none is pending, then
   // reports kStatusPending (type 0) while it waits, or its status and type.
   // A successful receive sets the last socket error to 0.
-  int PollReceive(int& type);
+  int PollReceive(int& type) { return WaitReceive(type, 0); }
+  // As PollReceive, but waits up to timeout_ms for the worker's answer.
+  int WaitReceive(int& type, uint32_t timeout_ms);
 
   bool logged_on() const { return logged_on_; }
   void set_logged_on(bool on) { logged_on_ = on; }

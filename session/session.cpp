@@ -13,9 +13,10 @@
 namespace bexa {
 namespace {
 
-// Polls that merely yield before a wait starts sleeping between polls: an
-// answer usually arrives within them, and a long wait then costs no core.
-constexpr int kYieldingPolls = 64;
+// A wait for a PDU sleeps on the receive worker's answer in slices of this
+// length, so an answer is taken the moment it arrives while a cancel or the
+// window's messages are still seen between slices.
+constexpr uint32_t kWaitSliceMs = 10;
 
 std::u16string Upper(std::u16string text) {
   for (auto& c : text)
@@ -81,7 +82,6 @@ void Session::WithConnection(const std::function<void(protocol::ClientProtocol*)
 
 int Session::WaitForPdu(CancelSource* cancel, bool throw_on_failure) {
   int failures = 0;
-  int idle_polls = 0;
   for (;;) {
     if (cancel && cancel->Cancelled()) {
       if (throw_on_failure) throw CBackupException(kStatusCancelled);
@@ -89,14 +89,9 @@ int Session::WaitForPdu(CancelSource* cancel, bool throw_on_failure) {
     }
     if (pump_) pump_();
     int type = 0;
-    const int status = connection_ ? connection_->PollReceive(type) : protocol::kStatusReceiveFailed;
-    if (status == protocol::kStatusPending) {
-      if (++idle_polls < kYieldingPolls)
-        std::this_thread::yield();
-      else
-        platform::SleepMs(1);
-      continue;
-    }
+    const int status =
+        connection_ ? connection_->WaitReceive(type, kWaitSliceMs) : protocol::kStatusReceiveFailed;
+    if (status == protocol::kStatusPending) continue;
     if (status == protocol::kStatusOk) return type;
     // The next poll asks for a new receive; a damaged stream cannot be
     // resynchronised, and without a connection nothing will come.
