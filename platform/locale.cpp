@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <ctime>
+#include <map>
+#include <mutex>
 
 #include "platform/home.h"
 #include "platform/profile.h"
@@ -15,9 +17,33 @@ const char16_t* const kMonths[] = {u"January", u"February", u"March",     u"Apri
                                    u"May",     u"June",     u"July",      u"August",
                                    u"September", u"October", u"November", u"December"};
 
+// The pictures are read for every date shown (a restore shows several per
+// file), so the values read are kept until win.ini or BEXA_HOME changes.
 std::u16string Intl(const char16_t* key, const char16_t* fallback) {
-  std::u16string v = GetProfileString(u"Intl", key, fallback, 80, WinIniPath());
-  return v.empty() ? fallback : v;
+  struct Cache {
+    std::string ini_path;
+    long long stamp = -2;
+    std::map<std::u16string, std::u16string> values;  // key + '\0' + fallback
+  };
+  static std::mutex mutex;
+  static Cache cache;
+  const std::string ini = WinIniPath();
+  const long long stamp = FileModificationStamp(ini);
+  std::u16string slot = key;
+  slot.push_back(u'\0');
+  slot += fallback;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (cache.stamp != stamp || cache.ini_path != ini) {
+    cache.ini_path = ini;
+    cache.stamp = stamp;
+    cache.values.clear();
+  }
+  auto it = cache.values.find(slot);
+  if (it == cache.values.end()) {
+    std::u16string v = GetProfileString(u"Intl", key, fallback, 80, ini);
+    it = cache.values.emplace(slot, v.empty() ? fallback : v).first;
+  }
+  return it->second;
 }
 
 std::u16string Number(int value, int digits) {

@@ -208,7 +208,14 @@ bool WriteProfileString(const std::u16string& section, const std::u16string& key
 long long FileModificationStamp(const std::string& host_path) {
   struct stat st;
   if (::stat(host_path.c_str(), &st) != 0) return -1;
-  return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  // The clock behind st_mtim moves in ticks of a few milliseconds, so two
+  // writes in a row can leave the same time: the size and the file's identity
+  // (a file replaced by rename is a new one) go into the stamp as well.
+  const uint64_t time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ULL +
+                        static_cast<uint64_t>(st.st_mtim.tv_nsec);
+  const uint64_t mixed = time ^ (static_cast<uint64_t>(st.st_size) * 0x9E3779B97F4A7C15ULL) ^
+                         (static_cast<uint64_t>(st.st_ino) << 17);
+  return static_cast<long long>(mixed & 0x7FFFFFFFFFFFFFFFULL);
 }
 
 }  // namespace bexa::platform

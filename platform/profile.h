@@ -36,8 +36,9 @@ std::vector<std::pair<std::u16string, std::u16string>> GetProfileSection(
 bool WriteProfileString(const std::u16string& section, const std::u16string& key,
                         const std::u16string* value, const std::string& host_path);
 
-// Last-write time of a file in nanoseconds since 1970, or -1 when it does not
-// exist; lets a watcher see that a settings file changed.
+// A stamp of a file's last write (its time, size and identity), never
+// negative, or -1 when it does not exist; lets a watcher see that a settings
+// file changed.
 long long FileModificationStamp(const std::string& host_path);
 
 }  // namespace bexa::platform
