@@ -1,7 +1,5 @@
 #include "restore/file_transfer.h"
 
-#include <zlib.h>
-
 #include <atomic>
 #include <cstring>
 #include <random>
@@ -11,22 +9,12 @@
 #include "platform/files.h"
 #include "platform/sync.h"
 #include "restore/stream_decipher.h"
+#include "util/crc32.h"
 #include "util/file_system.h"
 #include "util/text.h"
 
 namespace bexa {
 namespace {
-
-uint32_t Crc(uint32_t crc, const uint8_t* data, size_t n) {
-  // zlib takes 32-bit lengths; feed large ranges in pieces.
-  while (n > 0) {
-    const uInt piece = n > (1u << 30) ? (1u << 30) : static_cast<uInt>(n);
-    crc = static_cast<uint32_t>(::crc32(crc, data, piece));
-    data += piece;
-    n -= piece;
-  }
-  return crc;
-}
 
 std::u16string TemporaryNameFor(const std::u16string& destination) {
   static std::atomic<uint32_t> counter{0};
@@ -77,7 +65,7 @@ struct FileTransfer::WriterState {
     // the file back, without a second pass over it. Data that is neither
     // enciphered nor compressed is written as received, so its stream CRC
     // is its file CRC too.
-    if (!same_as_stream) file_crc = Crc(file_crc, data, n);
+    if (!same_as_stream) file_crc = Crc32(file_crc, data, n);
     bytes_written += n;
     return true;
   }
@@ -90,8 +78,12 @@ FileTransfer::~FileTransfer() {
 }
 
 bool FileTransfer::Open(const std::u16string& destination) {
+  // One full path for the open, the rename and the removal: a relative name
+  // (such as "C:name") resolved by each on its own could name another file
+  // and leave the temporary one behind.
   destination_ = destination;
-  temp_path_ = TemporaryNameFor(destination);
+  if (!IsLongPath(destination) && !platform::FullPathName(destination, destination_)) return false;
+  temp_path_ = TemporaryNameFor(destination_);
   FileError error;
   return state_->file.Open(temp_path_, NS_File::modeCreate | NS_File::modeWrite, &error);
 }
@@ -118,8 +110,9 @@ bool FileTransfer::Close() {
 }
 
 // The receiver loop on the calling thread. Returns true once the last block
-// has been queued.
-bool FileTransfer::ReceiveAll(BlockQueue& queue) {
+// has been queued. `more_than_inline` is called once the data received
+// exceeds what is kept for the calling thread to write after the transfer.
+bool FileTransfer::ReceiveAll(BlockQueue& queue, const std::function<void()>& more_than_inline) {
   std::u16string text;
   uint32_t crc = 0;
   for (;;) {
@@ -137,6 +130,7 @@ bool FileTransfer::ReceiveAll(BlockQueue& queue) {
       return false;
     }
     bytes_received_ += block.size;
+    if (bytes_received_ > kInlineBytes) more_than_inline();
     queue.Push(std::move(block), last);
     if (last) return true;
   }
@@ -172,7 +166,7 @@ bool FileTransfer::Run() {
         if (decipher) decipher->Finish(sink);
         return !w.pieces.empty();
       }
-      w.stream_crc = Crc(w.stream_crc, block.data, block.size);
+      w.stream_crc = Crc32(w.stream_crc, block.data, block.size);
       w.current = std::move(block);
       if (decipher) {
         if (!decipher->Feed(w.current.data, w.current.size, sink)) {
@@ -238,10 +232,18 @@ bool FileTransfer::Run() {
   const uint64_t start_ms = platform::TickCountMs();
   bool ok;
   try {
-    std::thread thread(writer);
-    ok = ReceiveAll(queue);
+    // Most files are small: their data is queued whole and written on this
+    // thread after the last block, which spares a thread per file. Only a
+    // file with more data gets a writer thread beside the receiver.
+    std::thread thread;
+    ok = ReceiveAll(queue, [&] {
+      if (!thread.joinable()) thread = std::thread(writer);
+    });
     queue.Finish();
-    thread.join();
+    if (thread.joinable())
+      thread.join();
+    else
+      writer();
   } catch (const std::system_error&) {
     error_ = kWriterException;
     Discard();

@@ -2,8 +2,10 @@
 // when the server stored it enciphered, expands it when it is compressed,
 // writes it, and proves it with the CRC-32 exchange (VERR/VERP).
 //
-// Two threads: the receiver (the caller of Run) queues the payload blocks
-// as they arrive; a writer thread deciphers, expands and writes them.
+// The receiver (the caller of Run) queues the payload blocks as they
+// arrive; the writer deciphers, expands and writes them. The writer runs on
+// a thread of its own once more than kInlineBytes have arrived, else on the
+// caller's thread after the last block.
 //
 // The data goes to a temporary file beside the destination, which replaces
 // the destination only after both CRC checks have succeeded: a failed or
@@ -59,6 +61,7 @@ class FileTransfer {
     kCipherFailed = 21,
   };
   static constexpr int32_t kNotCompressed = 3;
+  static constexpr uint64_t kInlineBytes = 1 << 20;
 
   FileTransfer();
   ~FileTransfer();  // removes a temporary file that was not committed
@@ -94,7 +97,7 @@ class FileTransfer {
   class Writer;
   bool Commit();
   void Discard();
-  bool ReceiveAll(BlockQueue& queue);
+  bool ReceiveAll(BlockQueue& queue, const std::function<void()>& more_than_inline);
 
   // Constant during Run.
   TransferPeer* peer_ = nullptr;

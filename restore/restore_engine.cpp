@@ -1,7 +1,9 @@
 #include "restore/restore_engine.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
+#include <unordered_map>
 
 #include "restore/file_status.h"
 #include "util/dates.h"
@@ -188,17 +190,17 @@ bool RestoreOneFile(Run& run, const std::u16string& volume, const std::u16string
     return false;
   }
 
+  // Every field is the server's, so the file's own status need not be read
+  // first; a file that has vanished meanwhile is left alone by the set.
   FileStatus status;
-  if (GetFileStatus(destination, status)) {
-    status.creation = ParsedDate(info.creation);
-    status.last_write = ParsedDate(info.last_write);
-    status.last_access = ParsedDate(info.last_access);
-    status.attributes = static_cast<uint8_t>((info.attributes & 0xFF) ^ 0x20);
-    try {
-      SetFileStatus(destination, status);
-    } catch (...) {
-      // The data is restored; its times and attributes are a courtesy.
-    }
+  status.creation = ParsedDate(info.creation);
+  status.last_write = ParsedDate(info.last_write);
+  status.last_access = ParsedDate(info.last_access);
+  status.attributes = static_cast<uint8_t>((info.attributes & 0xFF) ^ 0x20);
+  try {
+    SetFileStatus(destination, status);
+  } catch (...) {
+    // The data is restored; its times and attributes are a courtesy.
   }
   FileLogInputs log;
   log.destination = destination;
@@ -237,13 +239,16 @@ bool Engine(Run& run, const std::vector<SelectionEntry>& selection, int64_t sele
   run.destination.destination_counter = 0;
   run.destination.drive_map.clear();
   run.destination.computer_name = run.ctx.computer_name;
-  run.destination.selected_versions = [&selection](const std::u16string& path) {
-    std::vector<std::u16string> keys;
-    const std::u16string prefix = path + u":";
-    for (const auto& e : selection)
-      if (e.key.rfind(prefix, 0) == 0 && e.key.find(u':', prefix.size()) == std::u16string::npos)
-        keys.push_back(e.key);
-    return keys;
+  // The selected versions of each stored path, found once: the destination
+  // asks for every file, and a search of the selection each time would make
+  // a large restore quadratic.
+  auto versions = std::make_shared<std::unordered_map<std::u16string, std::vector<std::u16string>>>();
+  for (const auto& e : selection)
+    if (const size_t colon = e.key.rfind(u':'); colon != std::u16string::npos)
+      (*versions)[e.key.substr(0, colon)].push_back(e.key);
+  run.destination.selected_versions = [versions](const std::u16string& path) {
+    const auto it = versions->find(path);
+    return it == versions->end() ? std::vector<std::u16string>{} : it->second;
   };
   run.non_file = 0;
 

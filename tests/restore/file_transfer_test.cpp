@@ -188,6 +188,68 @@ TEST_F(FileTransferTest, ExpanderFailureSendsNoVerifyResponse) {
   EXPECT_EQ(FilesInC(), 0u);
 }
 
+// A file up to the inline limit is written on the receiving thread after its
+// last block, a larger one by a writer thread started once the limit is
+// passed; both give the same file, and a drop in the middle of a large one
+// keeps the original as well.
+TEST_F(FileTransferTest, InlineAndThreadedWritersGiveTheSameFile) {
+  constexpr size_t kLimit = FileTransfer::kInlineBytes;
+  for (size_t size : {kLimit, kLimit + 1, 3 * kLimit + 5}) {
+    for (bool compressed : {false, true}) {
+      const auto data = Data(size);
+      std::string want(data.begin(), data.end());
+      uint32_t crc = FakePeer::CrcOf(data);
+      if (compressed) {
+        want.clear();
+        for (uint8_t b : data) want += std::string(2, static_cast<char>(b));
+        crc = FakePeer::CrcOf(std::vector<uint8_t>(want.begin(), want.end()));
+      }
+      FileTransfer t;
+      ASSERT_TRUE(t.Open(u"C:\\big.bin"));
+      peer_.Play(data, 65536);
+      t.SetPeer(&peer_);
+      if (compressed) {
+        t.SetCompression(1);
+        t.SetExpander(Doubler);
+      }
+      t.SetExpectedCrc(crc);
+      ASSERT_TRUE(t.Run()) << size << " compressed " << compressed << " error " << t.error_code();
+      EXPECT_EQ(ReadHost("big.bin"), want) << size << " compressed " << compressed;
+      EXPECT_EQ(t.bytes_received(), size);
+    }
+  }
+
+  bexa::testing::WriteFile(home_.DriveC() + "/big.bin", "original");
+  FileTransfer t;
+  ASSERT_TRUE(t.Open(u"C:\\big.bin"));
+  for (int i = 0; i < 40; ++i) peer_.steps.push_back({TransferPeer::Received::kFileData, Data(65536), false});
+  peer_.steps.push_back({TransferPeer::Received::kFailed});
+  t.SetPeer(&peer_);
+  EXPECT_FALSE(t.Run());
+  EXPECT_EQ(t.error_code(), FileTransfer::kReceiveFailed);
+  EXPECT_EQ(ReadHost("big.bin"), "original");
+  EXPECT_EQ(FilesInC(), 1u);
+}
+
+// A relative destination is resolved once, so the rename and the removal
+// find the temporary file that the open created.
+TEST_F(FileTransferTest, RelativeDestinationLeavesNoTemporaryFile) {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(home_.DriveC());
+  const auto data = Data(3000);
+  for (uint32_t crc_xor : {1u, 0u}) {
+    FileTransfer t;
+    ASSERT_TRUE(t.Open(u"C:rel.bin"));
+    peer_.Play(data, 1000, false, crc_xor);
+    t.SetPeer(&peer_);
+    t.SetExpectedCrc(FakePeer::CrcOf(data));
+    EXPECT_EQ(t.Run(), crc_xor == 0);
+    EXPECT_EQ(FilesInC(), crc_xor == 0 ? 1u : 0u) << "crc_xor " << crc_xor;
+  }
+  EXPECT_EQ(ReadHost("rel.bin"), std::string(data.begin(), data.end()));
+  std::filesystem::current_path(previous);
+}
+
 TEST_F(FileTransferTest, EmptyFileIsCommittedByClose) {
   bexa::testing::WriteFile(home_.DriveC() + "/e.txt", "old");
   FileTransfer t;
