@@ -9,11 +9,14 @@
 // buffer it encrypts except the last is a multiple of the block size.
 #pragma once
 
+#include <sys/uio.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "protocol/pdu_buffer.h"
 #include "security/crypto_provider.h"
@@ -60,7 +63,7 @@ class FrameSocket {
 
  private:
   FrameStatus ReadExact(uint8_t* dest, size_t n, int64_t deadline_ms);
-  FrameStatus WriteAll(const uint8_t* bytes, size_t n, int timeout_ms);
+  FrameStatus WriteAll(std::vector<iovec>& pieces, int timeout_ms);
 
   int fd_;
   std::unique_ptr<CryptoProvider> cipher_;
