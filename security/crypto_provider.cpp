@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include <zlib.h>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/sync.h"
 #include "security/hex_text.h"
 #include "security/key_derivation.h"
+#include "util/crc32.h"
 #include "util/exceptions.h"
 #include "util/file_system.h"
 
@@ -151,7 +151,7 @@ bool CryptoProvider::Update(const uint8_t* bytes, uint32_t length) {
   if (hash_) {
     hash_->Update(bytes, length);
   } else if (kind_ == ProviderKind::kCrc32) {
-    crc_ = static_cast<uint32_t>(crc32(crc_, bytes, length));
+    crc_ = Crc32(crc_, bytes, length);
   }
   return true;
 }

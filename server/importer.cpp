@@ -1,7 +1,6 @@
 #include "server/importer.h"
 
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <ctime>
@@ -12,6 +11,7 @@
 #include "catalogue/implode.h"
 #include "platform/codepage.h"
 #include "security/crypto_provider.h"
+#include "util/crc32.h"
 
 namespace bexa::server {
 namespace fs = std::filesystem;
@@ -114,9 +114,7 @@ ImportResult ImportFolder(const Store& store, const ImportOptions& options) {
     v.created = LocalDate(std::min(st.st_ctime, st.st_mtime));
     v.size = static_cast<int64_t>(data.size());
     v.attributes = kAttributeArchive | ((st.st_mode & S_IWUSR) ? 0 : kAttributeReadOnly);
-    v.crc32 = static_cast<uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.data()),
-              static_cast<uInt>(data.size())));
+    v.crc32 = Crc32(0, data.data(), data.size());
 
     const std::string rel = VolumePath(fs::relative(path, options.folder));
     FileHistory* history = index.Find(rel);

@@ -10,8 +10,8 @@
 #include "platform/codepage.h"
 #include "protocol/pdu_catalogue.h"
 #include "server/session.h"
+#include "util/crc32.h"
 #include "util/text.h"
-#include <zlib.h>
 
 namespace bexa::server {
 
@@ -275,9 +275,12 @@ Session::Next Session::StreamFile(const VolumeIndex& index, const FileVersion& v
   const int64_t total = version.stored_size;
   // Blocks are whole cipher blocks, so the client's cipher stage never has
   // to carry a part block from one File data PDU to the next.
-  const size_t block_size = std::max<size_t>(16, options_.data_block_size / 16 * 16);
+  size_t block_size = std::max<size_t>(16, options_.data_block_size / 16 * 16);
+  // A small file needs no more than its own size (in whole cipher blocks).
+  if (total > 0 && static_cast<uint64_t>(total) < block_size)
+    block_size = (static_cast<size_t>(total) + 15) / 16 * 16;
   std::vector<uint8_t> block(block_size);
-  uLong crc = crc32(0L, Z_NULL, 0);
+  uint32_t crc = 0;
   int64_t sent = 0;
   bool first = true;
   for (;;) {
@@ -304,14 +307,14 @@ Session::Next Session::StreamFile(const VolumeIndex& index, const FileVersion& v
       Event("closing in the middle of " + WideToUtf8(path) + " (fault)");
       return Next::kClose;
     }
-    crc = crc32(crc, block.data(), static_cast<uInt>(count));
+    crc = Crc32(crc, block.data(), count);
     if (!SendFileData(last, {block.data(), count})) return Next::kClose;
     sent += static_cast<int64_t>(count);
     if (last) break;
     if (faults_.slow_link_ms > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(faults_.slow_link_ms));
   }
-  const uint32_t stream_crc = static_cast<uint32_t>(crc);
+  const uint32_t stream_crc = crc;
   out_.SetText(tag::kFilePath, path);
   out_.SetInt(tag::kVerifyCrc, faults.wrong_verr_crc ? ~stream_crc : stream_crc);
   return Send(kPduVerr) ? Next::kGoOn : Next::kClose;
