@@ -150,6 +150,117 @@ TEST_F(RestoreFromServer, WrongStreamCrcKeepsTheOriginalAndAborts) {
   EXPECT_EQ(left, 1u);  // no temporary file stays behind
 }
 
+// A fault on one stored version of the volume \\PC1\C.
+void SetFault(bexa::testing::TestStore& store, const std::string& path,
+              void (*set)(server::FileFaults&)) {
+  auto volume = store.store().LoadVolume("ann", "WORKGRP:\\\\PC1\\C");
+  ASSERT_TRUE(volume);
+  bool found = false;
+  for (auto& f : volume->files)
+    if (f.path == path) set(f.versions[0].faults), found = true;
+  ASSERT_TRUE(found) << path;
+  store.store().SaveVolume("ann", *volume);
+}
+
+size_t FilesBelow(const std::string& folder) {
+  size_t n = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+    n += e.is_regular_file();
+  return n;
+}
+
+// A connection that ends in the middle of a file, and a stream that the
+// expander rejects: the user's copy stays as it was, nothing temporary stays
+// behind, and the run ends there (the file after it is not asked for).
+TEST_F(RestoreFromServer, CutConnectionAndBadStreamKeepTheOriginal) {
+  struct Case {
+    const char* name;
+    bool compress;
+    void (*fault)(server::FileFaults&);
+    const char* server_sees;
+  } cases[] = {
+      {"close_mid_file", false, [](server::FileFaults& f) { f.close_mid_file = true; },
+       "closing in the middle"},
+      {"corrupt_stream", true, [](server::FileFaults& f) { f.corrupt_stream = true; }, "recv ABRT"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bexa::testing::TestStore store;
+    store.AddAccount("ann", "pw");
+    const std::map<std::string, std::string> files = {{"a.txt", Text(200000, 3)},
+                                                      {"b.txt", "after"}};
+    for (const auto& [path, data] : files) store.AddFile(path, data);
+    store.Import("ann", "\\\\PC1\\C", "WORKGRP", {c.compress, false, "20240102030405"});
+    SetFault(store, "a.txt", c.fault);
+    server_ = std::make_unique<bexa::testing::TestServer>(store.dir());
+    std::filesystem::remove_all(home_.DriveC() + "/Out");
+    bexa::testing::WriteFile(home_.DriveC() + "/Out/PC1/C/a.txt", "original");
+    entries_.clear();
+    SelectAll(files, u"20240102030405");
+    ui_ = {};
+    ui_.destination = DestinationChoice{1, u"C:\\Out", true};
+    ui_.replace_answers = {kYes};
+    RestoreOutcome out = Run();
+    EXPECT_EQ(out.restored, 0);
+    EXPECT_EQ(Read("Out/PC1/C/a.txt"), "original");
+    EXPECT_EQ(FilesBelow(home_.DriveC() + "/Out"), 1u);
+    EXPECT_EQ(ui_.status_text, u"There were no files successfully restored.");
+    EXPECT_NE(server_->WaitForLine(c.server_sees), "");
+    for (const auto& line : server_->LogLines())
+      EXPECT_FALSE(line.find("send FINF") != std::string::npos && line.find("b.txt") != std::string::npos)
+          << line;
+    server_.reset();
+  }
+}
+
+// A file the server cannot give is reported and skipped; the others are
+// restored, and the run ends as partly successful.
+TEST_F(RestoreFromServer, FileMissingOnTheServerGivesAPartialRestore) {
+  const std::map<std::string, std::string> files = {
+      {"a.txt", "first"}, {"b.txt", "second"}, {"c.txt", "third"}};
+  for (const auto& [path, data] : files) store_.AddFile(path, data);
+  store_.Import("ann", "\\\\PC1\\C", "WORKGRP", {false, false, "20240102030405"});
+  SetFault(store_, "b.txt", [](server::FileFaults& f) { f.sfil_status = 2; });
+  Serve();
+  SelectAll(files, u"20240102030405");
+  ui_.destination = DestinationChoice{1, u"C:\\Out", true};
+  RestoreOutcome out = Run();
+  EXPECT_EQ(out.restored, 2);
+  EXPECT_EQ(Read("Out/PC1/C/a.txt"), "first");
+  EXPECT_EQ(Read("Out/PC1/C/c.txt"), "third");
+  EXPECT_FALSE(std::filesystem::exists(home_.DriveC() + "/Out/PC1/C/b.txt"));
+  EXPECT_EQ(ui_.status_text,
+            u"The restore operation was only partially successful.  2 of 3 files were restored properly.");
+  EXPECT_TRUE(ui_.flash);
+  EXPECT_NE(std::find(ui_.panel_status.begin(), ui_.panel_status.end(),
+                      u"The following file could not be restored because of an error on the server: "
+                      u"\\\\PC1\\C\\b.txt:20240102030405"),
+            ui_.panel_status.end());
+}
+
+// More than 500 entries, cancelled after 120 files: the server hears the
+// cancel, the files done stay, no later one is written, and the summary
+// says the run was cancelled.
+TEST_F(RestoreFromServer, CancelDuringALargeRestore) {
+  std::map<std::string, std::string> files;
+  for (int i = 0; i < 600; ++i)
+    files["d" + std::to_string(i / 100) + "/f" + std::to_string(1000 + i) + ".txt"] = "data " + std::to_string(i);
+  for (const auto& [path, data] : files) store_.AddFile(path, data);
+  store_.Import("ann", "\\\\PC1\\C", "WORKGRP", {false, false, "20240102030405"});
+  Serve();
+  SelectAll(files, u"20240102030405");
+  ui_.destination = DestinationChoice{1, u"C:\\Out", true};
+  ui_.cancel_after = 120;
+  RestoreOutcome out = Run();
+  EXPECT_TRUE(out.cancelled);
+  EXPECT_EQ(out.restored, 120);
+  EXPECT_EQ(FilesBelow(home_.DriveC() + "/Out"), 120u);
+  EXPECT_FALSE(ui_.status_shown);
+  EXPECT_EQ(ui_.errors, std::vector<std::u16string>{u"102"});
+  EXPECT_NE(panel_.summary.find(u"Errors:"), std::u16string::npos);
+  EXPECT_NE(server_->WaitForLine("recv CNCL"), "");
+}
+
 TEST_F(RestoreFromServer, WrongPasswordIsReported) {
   Serve();
   store_.store().FindAccount("ann")->password = "other";

@@ -21,6 +21,7 @@ class ScriptedUi : public RestoreUi, public ConfirmReplacePrompt {
   std::u16string status_text, status_details;
   bool status_shown = false, flash = false, cancel = false;
   int advanced = 0;
+  int cancel_after = -1;  // the Cancel button is pressed once this many files are done
 
   std::optional<DestinationChoice> AskDestination(const DestinationChoice&) override { return destination; }
   void ProgressOpen(int64_t) override {}
@@ -29,7 +30,7 @@ class ScriptedUi : public RestoreUi, public ConfirmReplacePrompt {
   void ProgressFileLine(const std::u16string&) override {}
   void ProgressAnimation(int) override {}
   void ProgressAdvance() override { ++advanced; }
-  bool ProgressCancelled() override { return cancel; }
+  bool ProgressCancelled() override { return cancel || (cancel_after >= 0 && advanced >= cancel_after); }
   void ProgressClose() override {}
   void PumpMessages() override {}
   void PanelStatus(const std::u16string& t) override { panel_status.push_back(t); }
