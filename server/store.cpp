@@ -1,8 +1,12 @@
 #include "server/store.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -227,10 +231,56 @@ std::vector<Volume> Store::Volumes(const std::string& user) const {
   return out;
 }
 
+namespace {
+
+// The parsed index of each volume file, kept while the file stays the same:
+// a listing and the restore after it read the same index, which for a volume
+// of many files takes longer than serving them.
+class IndexCache {
+ public:
+  std::optional<VolumeIndex> Find(const fs::path& path, const std::string& stamp) {
+    std::lock_guard lock(mutex_);
+    const auto it = entries_.find(path.string());
+    if (it == entries_.end() || it->second.first != stamp) return std::nullopt;
+    return it->second.second;
+  }
+  void Keep(const fs::path& path, const std::string& stamp, const VolumeIndex& index) {
+    std::lock_guard lock(mutex_);
+    entries_[path.string()] = {stamp, index};
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::pair<std::string, VolumeIndex>> entries_;  // guarded by mutex_
+};
+
+IndexCache& TheIndexCache() {
+  static IndexCache cache;
+  return cache;
+}
+
+// Time, size and identity of a file; empty when it cannot be read.
+std::string FileStamp(const fs::path& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + "/" +
+         std::to_string(st.st_size) + "/" + std::to_string(st.st_ino);
+}
+
+}  // namespace
+
 std::optional<VolumeIndex> Store::LoadVolume(const std::string& user, const std::string& entry) const {
   for (const auto& v : Volumes(user)) {
     if (v.Entry() != entry) continue;
-    const json j = Read(VolumeDir(user, v.id) / "index.json");
+    const fs::path path = VolumeDir(user, v.id) / "index.json";
+    const std::string stamp = FileStamp(path);
+    if (!stamp.empty()) {
+      if (auto cached = TheIndexCache().Find(path, stamp)) {
+        cached->volume = v;
+        return cached;
+      }
+    }
+    const json j = Read(path);
     VolumeIndex idx;
     idx.volume = v;
     Get(j, "next_blob", idx.next_blob);
@@ -257,6 +307,7 @@ std::optional<VolumeIndex> Store::LoadVolume(const std::string& user, const std:
     }
     std::sort(idx.files.begin(), idx.files.end(),
               [](const FileHistory& a, const FileHistory& b) { return a.path < b.path; });
+    if (!stamp.empty()) TheIndexCache().Keep(path, stamp, idx);
     return idx;
   }
   return std::nullopt;
