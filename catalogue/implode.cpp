@@ -14,15 +14,21 @@ using namespace dcl;
 // and copies is found over the fixed code lengths (they never adapt, so the
 // bit costs are exact); a block's copies stay inside it.
 constexpr size_t kBlockBytes = 1 << 16;
-constexpr unsigned kHashBits = 14;
-constexpr unsigned kHash2Bits = 12;
-constexpr unsigned kChainDepth = 16;
-constexpr unsigned kShortChainDepth = 3;
-// A match at least this long is taken without looking at the positions it
-// covers: long repeats would otherwise cost a search per byte.
+// The match finder: for lengths 2, 3 and 4 the newest position that starts
+// with the same bytes is the nearest match of that length, so one table per
+// length suffices; longer matches come from chains of the positions with the
+// same 5 leading bytes, newest first, searched kChainDepth deep. The tables
+// hold the low 16 bits of positions (the window is far shorter): an entry
+// older than 64 KiB only names a candidate that is measured and found
+// wanting.
+constexpr unsigned kChainDepth = 4;
+constexpr unsigned kHashBits = 15;
+// A match at least this long is taken without parsing the positions it
+// covers: long repeats would otherwise cost a relaxation per length and byte.
 constexpr unsigned kLongMatch = 12;
-constexpr uint32_t kNoPosition = 0xFFFFFFFFu;
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+// The farthest a copy of length 2 reaches (its distance has 2 low bits).
+constexpr uint32_t kMaxDistance2 = 64u << 2;
 
 struct Code {
   uint32_t bits;   // the token's bits, first bit in bit 0
@@ -73,6 +79,30 @@ class BitWriter {
   uint32_t held_ = 0;
 };
 
+// A copy the match finder found: the nearest one of its length or longer.
+struct Match {
+  uint32_t length;
+  uint32_t distance;
+};
+
+// One position of a block in the parse: the cheapest cost in bits of reaching
+// it and the last token on that way (length 1 is a literal), packed so that
+// the cheaper of two is the smaller number.
+class Step {
+ public:
+  Step() = default;
+  Step(uint32_t cost, uint32_t length, uint32_t distance)
+      : packed_(uint64_t{cost} << 32 | length << 16 | distance) {}
+  uint32_t cost() const { return static_cast<uint32_t>(packed_ >> 32); }
+  uint32_t length() const { return static_cast<uint32_t>(packed_ >> 16) & 0xFFFF; }
+  uint32_t distance() const { return static_cast<uint32_t>(packed_) & 0xFFFF; }
+  // Keeps the cheaper way (without a branch: which wins is unpredictable).
+  void Relax(Step other) { packed_ = std::min(packed_, other.packed_); }
+
+ private:
+  uint64_t packed_ = 0;
+};
+
 class Encoder {
  public:
   Encoder(std::string_view data, Coding coding, uint32_t dict_bits, std::string& out)
@@ -82,32 +112,34 @@ class Encoder {
         dict_bits_(dict_bits),
         max_distance_(64u << dict_bits),
         writer_(out),
-        head_(size_t{1} << kHashBits, kNoPosition),
-        head2_(size_t{1} << kHash2Bits, kNoPosition),
-        prev_(max_distance_, kNoPosition) {
+        head2_(size_t{1} << kHashBits),
+        head3_(size_t{1} << kHashBits),
+        head4_(size_t{1} << kHashBits),
+        head5_(size_t{1} << kHashBits),
+        prev_(max_distance_) {
     for (uint32_t b = 0; b < 256; ++b)
       literal_cost_[b] = coding == kAscii ? 1u + kAsciiBits[b] : 9u;
+    for (uint32_t len = kMinCopy; len <= kMaxCopy; ++len) length_cost_[len] = kLengthCodes[len - 2].count;
   }
 
   void Run() {
-    std::vector<uint32_t> cost(kBlockBytes + 1);
-    std::vector<uint16_t> length(kBlockBytes + 1), distance(kBlockBytes + 1);
+    std::vector<Step> steps(kBlockBytes + 1);
     std::vector<uint32_t> path;
     for (size_t start = 0; start < size_; start += kBlockBytes) {
       const size_t end = std::min(size_, start + kBlockBytes);
-      ParseBlock(start, end, cost, length, distance);
+      ParseBlock(start, end, steps);
       // Walk back from the block end, then emit forwards.
       path.clear();
-      for (size_t k = end - start; k > 0; k -= length[k]) path.push_back(static_cast<uint32_t>(k));
+      for (size_t k = end - start; k > 0; k -= steps[k].length()) path.push_back(static_cast<uint32_t>(k));
       size_t pos = start;
       for (auto it = path.rbegin(); it != path.rend(); ++it) {
-        const uint32_t len = length[*it];
-        if (len == 1) {
+        const Step& step = steps[*it];
+        if (step.length() == 1) {
           PutLiteral(data_[pos]);
         } else {
-          PutCopy(len, distance[*it]);
+          PutCopy(step.length(), step.distance());
         }
-        pos += len;
+        pos += step.length();
       }
     }
     const Code& end = kLengthCodes[kEndValue];
@@ -116,18 +148,11 @@ class Encoder {
   }
 
  private:
-  uint32_t Hash3(size_t pos) const {
-    const uint32_t v = data_[pos] | (uint32_t{data_[pos + 1]} << 8) | (uint32_t{data_[pos + 2]} << 16);
-    return (v * 2654435761u) >> (32 - kHashBits);
-  }
-  uint32_t Hash2(size_t pos) const {
-    return ((data_[pos] | (uint32_t{data_[pos + 1]} << 8)) * 2654435761u) >> (32 - kHash2Bits);
-  }
-
   uint32_t LowBits(uint32_t len) const { return len == 2 ? 2 : dict_bits_; }
-  uint32_t CopyCost(uint32_t len, uint32_t dist) const {
+  // Bits of the distance part of a copy (its code and low bits).
+  uint32_t DistanceCost(uint32_t len, uint32_t dist) const {
     const uint32_t low = LowBits(len);
-    return kLengthCodes[len - 2].count + kDistanceBits[(dist - 1) >> low] + low;
+    return kDistanceBits[(dist - 1) >> low] + low;
   }
 
   void PutLiteral(unsigned char b) {
@@ -159,74 +184,169 @@ class Encoder {
     return n;
   }
 
-  // Records the position in the match finders (after searching at it).
-  void Insert(size_t pos, size_t end) {
-    if (pos + 2 <= end) head2_[Hash2(pos)] = static_cast<uint32_t>(pos);
-    if (pos + 3 <= end) {
-      const uint32_t h = Hash3(pos);
-      prev_[pos & (max_distance_ - 1)] = head_[h];
-      head_[h] = static_cast<uint32_t>(pos);
+  static uint64_t Load64(const unsigned char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+  }
+  // The table slots of a position: hashes of its first 2, 3, 4 and 5 bytes.
+  struct Slots {
+    uint32_t h2, h3, h4, h5;
+  };
+  // Needs 8 bytes at `pos`.
+  static Slots SlotsAt(const unsigned char* p) {
+    const uint64_t v = Load64(p);
+    auto hash = [](uint64_t prefix, uint64_t mul) {
+      return static_cast<uint32_t>((prefix * mul) >> (64 - kHashBits));
+    };
+    return Slots{hash(v << 48, 0x9E3779B185EBCA87ull), hash(v << 40, 0xC2B2AE3D27D4EB4Full),
+                 hash(v << 32, 0x165667B19E3779F9ull), hash(v << 24, 0xD6E8FEB86659FD93ull)};
+  }
+  // The slots near the end of the data, from the bytes that exist.
+  Slots SlotsNearTheEnd(size_t pos) const {
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, data_ + pos, std::min<size_t>(8, size_ - pos));
+    return SlotsAt(bytes);
+  }
+
+  // Records `pos` in the match finder's tables.
+  void Insert(size_t pos, const Slots& slots) {
+    const size_t left = size_ - pos;
+    const auto p = static_cast<uint16_t>(pos);
+    if (left >= 2) head2_[slots.h2] = p;
+    if (left >= 3) head3_[slots.h3] = p;
+    if (left >= 4) head4_[slots.h4] = p;
+    if (left >= 5) {
+      prev_[pos & (max_distance_ - 1)] = head5_[slots.h5];
+      head5_[slots.h5] = p;
     }
   }
 
-  void ParseBlock(size_t start, size_t end, std::vector<uint32_t>& cost,
-                  std::vector<uint16_t>& length, std::vector<uint16_t>& distance) {
-    const size_t n = end - start;
-    std::fill(cost.begin(), cost.begin() + n + 1, kInfinite);
-    cost[0] = 0;
-    auto relax = [&](size_t to, uint32_t c, uint32_t len, uint32_t dist) {
-      if (c < cost[to]) {
-        cost[to] = c;
-        length[to] = static_cast<uint16_t>(len);
-        distance[to] = static_cast<uint16_t>(dist);
-      }
-    };
-    size_t skip_to = 0;
-    size_t previous_best = 0;
-    for (size_t k = 0; k < n; ++k) {
-      const size_t pos = start + k;
-      if (k < skip_to) {
-        Insert(pos, end);
-        continue;
-      }
-      const uint32_t base = cost[k];
-      relax(k + 1, base + literal_cost_[data_[pos]], 1, 0);
-      const size_t limit = std::min<size_t>(kMaxCopy, end - pos);
-      size_t best = 1;
-      if (limit >= 2) {
-        const uint32_t p2 = head2_[Hash2(pos)];
-        if (p2 != kNoPosition && pos - p2 <= 256 && data_[p2] == data_[pos] &&
-            data_[p2 + 1] == data_[pos + 1]) {
-          const uint32_t d = static_cast<uint32_t>(pos - p2);
-          relax(k + 2, base + CopyCost(2, d), 2, d);
-        }
-      }
-      if (limit >= 3) {
-        uint32_t p = head_[Hash3(pos)];
-        // Inside a match just found, the same match one byte on is likely
-        // the best again: a short search suffices.
-        const unsigned max_depth = previous_best >= 5 ? kShortChainDepth : kChainDepth;
-        for (unsigned depth = 0; depth < max_depth && p != kNoPosition && pos - p <= max_distance_;
-             ++depth) {
-          if (data_[p + best] == data_[pos + best] || best == 1) {
+  // Stores in `matches` the copies possible at `pos` (before it is
+  // inserted), lengths rising, each the nearest of its length that was found,
+  // and returns their number. Every length is measured, so a hash collision
+  // can only hide a match, never report a wrong one.
+  size_t Find(size_t pos, const Slots& slots, size_t longest_needed, Match* matches) const {
+    const size_t left = size_ - pos;
+    if (left < 8) return FindNearTheEnd(pos, slots, matches);
+    const size_t limit = std::min<size_t>(kMaxCopy, left);
+    size_t found = 0;
+    size_t best = 1;
+    // The newest candidates for 2, 3 and 4 equal bytes, without branches:
+    // which of them match is as good as random.
+    const uint64_t here = Load64(data_ + pos);
+    const uint16_t entries[] = {head2_[slots.h2], head3_[slots.h3], head4_[slots.h4]};
+    for (size_t i = 0; i < std::min<size_t>(3, longest_needed - 1); ++i) {
+      const size_t distance = (pos - entries[i]) & 0xFFFF;
+      const bool in_reach = distance - 1 < max_distance_ && distance <= pos;
+      const size_t candidate = in_reach ? pos - distance : pos - 1;
+      const uint64_t diff = Load64(data_ + candidate) ^ here;
+      // Up to 8 bytes here; a longer match is measured once, below.
+      size_t len = (__builtin_ctzll(diff | (uint64_t{1} << 63)) >> 3) + (diff == 0);
+      len = in_reach ? std::min(len, limit) : 0;
+      matches[found] = Match{static_cast<uint32_t>(len), static_cast<uint32_t>(distance)};
+      found += len > best;
+      best = std::max(best, len);
+    }
+    if (best == 8 && longest_needed > 8) {
+      Match& m = matches[found - 1];
+      best = 8 + MatchLength(pos - m.distance + 8, pos + 8, limit - 8);
+      m.length = static_cast<uint32_t>(best);
+    }
+    // Longer copies: only where 4 bytes matched can 5 match.
+    if (longest_needed > 4 && best >= 3 && best < kLongMatch && best < limit) {
+      // The chain usually starts with the candidate just measured.
+      const size_t measured = pos - matches[found - 1].distance;
+      size_t p = pos;
+      uint16_t entry = head5_[slots.h5];
+      for (unsigned depth = 0; depth < kChainDepth;) {
+        const size_t step = (p - entry) & 0xFFFF;
+        if (step == 0 || step > p || pos - (p - step) > max_distance_) break;
+        p -= step;
+        if (p != measured) {
+          ++depth;
+          if (data_[p + best] == data_[pos + best]) {
             const size_t len = MatchLength(p, pos, limit);
-            if (len > best && len >= 3) {
-              const uint32_t d = static_cast<uint32_t>(pos - p);
-              for (size_t l = std::max<size_t>(best + 1, 3); l <= len; ++l)
-                relax(k + l, base + CopyCost(static_cast<uint32_t>(l), d), static_cast<uint32_t>(l), d);
+            if (len > best) {
+              matches[found++] = Match{static_cast<uint32_t>(len), static_cast<uint32_t>(pos - p)};
               best = len;
               if (best >= kLongMatch || best == limit) break;
             }
           }
-          const uint32_t next = prev_[p & (max_distance_ - 1)];
-          if (next == kNoPosition || next >= p) break;
-          p = next;
         }
+        entry = prev_[p & (max_distance_ - 1)];
       }
-      Insert(pos, end);
-      previous_best = best;
-      if (best >= kLongMatch) skip_to = k + best;
     }
+    return found;
+  }
+
+  // Find for the last 7 bytes of the data, where 8 bytes cannot be loaded.
+  size_t FindNearTheEnd(size_t pos, const Slots& slots, Match* matches) const {
+    const size_t left = size_ - pos;
+    if (left < 2) return 0;
+    size_t found = 0;
+    size_t best = 1;
+    const int entries[] = {head2_[slots.h2], left >= 3 ? head3_[slots.h3] : -1,
+                           left >= 4 ? head4_[slots.h4] : -1};
+    for (const int entry : entries) {
+      if (entry < 0) continue;
+      const size_t distance = (pos - entry) & 0xFFFF;
+      if (distance == 0 || distance > max_distance_ || distance > pos) continue;
+      const size_t len = MatchLength(pos - distance, pos, left);
+      if (len > best) {
+        matches[found++] = Match{static_cast<uint32_t>(len), static_cast<uint32_t>(distance)};
+        best = len;
+      }
+    }
+    return found;
+  }
+
+  void ParseBlock(size_t start, size_t end, std::vector<Step>& steps) {
+    const size_t n = end - start;
+    std::fill(steps.begin(), steps.begin() + n + 1, Step(kInfinite, 0, 0));
+    steps[0] = Step(0, 0, 0);
+    Match matches[kMaxCopy];
+    size_t skip_to = 0;
+    for (size_t k = 0; k < n; ++k) {
+      const size_t pos = start + k;
+      const Slots slots = size_ - pos >= 8 ? SlotsAt(data_ + pos) : SlotsNearTheEnd(pos);
+      if (k < skip_to) {
+        Insert(pos, slots);
+        continue;
+      }
+      const uint32_t base = steps[k].cost();
+      // When the next position costs no more than this one, a copy of 4 or
+      // more from here is no better than the same copy one shorter from
+      // there (a shorter length code is never longer): 2 and 3 remain.
+      const size_t longest_needed = steps[k + 1].cost() <= base ? 3 : kMaxCopy;
+      Relax(steps[k + 1], base + literal_cost_[data_[pos]], 1, 0);
+      const size_t found = Find(pos, slots, longest_needed, matches);
+      Insert(pos, slots);
+      if (found == 0) continue;
+      const size_t room = std::min<size_t>(longest_needed, end - pos);
+      uint32_t len = kMinCopy;
+      // The nearest match comes first: when it is too far for length 2, so
+      // is every other.
+      if (matches[0].distance > kMaxDistance2) len = 3;
+      uint32_t longest = 0;
+      for (size_t i = 0; i < found; ++i) {
+        const Match& m = matches[i];
+        const uint32_t top = static_cast<uint32_t>(std::min<size_t>(m.length, room));
+        if (len <= top && len == 2) {
+          Relax(steps[k + 2], base + length_cost_[2] + DistanceCost(2, m.distance), 2, m.distance);
+          ++len;
+        }
+        const uint32_t copy_base = base + DistanceCost(3, m.distance);
+        for (; len <= top; ++len)
+          Relax(steps[k + len], copy_base + length_cost_[len], len, m.distance);
+        longest = top;
+      }
+      if (longest >= kLongMatch) skip_to = k + longest;
+    }
+  }
+
+  static void Relax(Step& step, uint32_t cost, uint32_t len, uint32_t dist) {
+    step.Relax(Step(cost, len, dist));
   }
 
   const unsigned char* data_;
@@ -236,9 +356,12 @@ class Encoder {
   uint32_t max_distance_;
   BitWriter writer_;
   uint32_t literal_cost_[256];
-  std::vector<uint32_t> head_;
-  std::vector<uint32_t> head2_;
-  std::vector<uint32_t> prev_;
+  uint32_t length_cost_[kMaxCopy + 1];
+  // Newest position (low 16 bits) of each hash of the first 2, 3, 4 and 5
+  // bytes, and for each position in the window the next older one with the
+  // same 5-byte hash.
+  std::vector<uint16_t> head2_, head3_, head4_, head5_;
+  std::vector<uint16_t> prev_;
 };
 
 }  // namespace

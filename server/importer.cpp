@@ -69,17 +69,19 @@ std::string ImplodeData(const std::string& data) {
   const std::string_view sample(data.data(), std::min(data.size(), kSampleSize));
   dcl::Coding best_coding = dcl::kBinary;
   uint32_t best_bits = dcl::kMaxDictBits;
-  size_t best_size = SIZE_MAX;
+  std::string best;
   for (dcl::Coding coding : {dcl::kBinary, dcl::kAscii}) {
     for (uint32_t bits = dcl::kMinDictBits; bits <= dcl::kMaxDictBits; ++bits) {
-      const size_t size = Implode(sample, coding, bits).size();
-      if (size < best_size) {
-        best_size = size;
+      std::string stream = Implode(sample, coding, bits);
+      if (best.empty() || stream.size() < best.size()) {
+        best = std::move(stream);
         best_coding = coding;
         best_bits = bits;
       }
     }
   }
+  // A file no longer than the sample is already compressed.
+  if (sample.size() == data.size()) return best;
   return Implode(data, best_coding, best_bits);
 }
 

@@ -10,6 +10,7 @@
 
 #include "apps/restore_cli/catalogue_view.h"
 #include "apps/restore_cli/options.h"
+#include "tests/support/program.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_server.h"
 #include "util/text.h"
@@ -114,11 +115,7 @@ class RestoreCliProgram : public ::testing::Test {
   int Run(const std::string& args, std::string& out) {
     const std::string command = std::string(BEXA_RESTORE_PROGRAM) + " --server 127.0.0.1:" +
                                 std::to_string(server_->port()) + " " + args + " 2>&1 </dev/null";
-    FILE* p = ::popen(command.c_str(), "r");
-    std::array<char, 4096> buf;
-    out.clear();
-    while (size_t n = std::fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
-    return WEXITSTATUS(::pclose(p));
+    return bexa::testing::RunProgram(command, out);
   }
   bexa::testing::TempHome home_;
   bexa::testing::TestStore store_;

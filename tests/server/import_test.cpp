@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include "catalogue/explode.h"
+#include "catalogue/implode.h"
 #include "platform/codepage.h"
 #include "security/crypto_provider.h"
+#include "tests/catalogue/dcl_samples.h"
 #include "tests/support/test_server.h"
 
 namespace bexa::server {
@@ -81,6 +83,30 @@ TEST(Import, StoredStreamIsWhatTheClientUndoes) {
     EXPECT_EQ(out, original) << path;
   }
   EXPECT_LT(index.Find("t.txt")->versions[0].stored_size, int64_t(text.size()) / 3);
+}
+
+// The coding and dictionary of the smallest stream of the first 64 KiB; a
+// file no longer than that gets that very stream.
+TEST(ImplodeData, ChoosesTheSmallestOfTheSixOnTheSample) {
+  for (const std::string& data : {testing::SampleText(3000), testing::SampleBinary(200000),
+                                  std::string(20000, 'x') + testing::SampleRandom(2000)}) {
+    const std::string_view sample(data.data(), std::min<size_t>(data.size(), 64 * 1024));
+    std::string smallest;
+    for (dcl::Coding coding : {dcl::kBinary, dcl::kAscii})
+      for (uint32_t bits = 4; bits <= 6; ++bits) {
+        std::string stream = Implode(sample, coding, bits);
+        if (smallest.empty() || stream.size() < smallest.size()) smallest = std::move(stream);
+      }
+    const std::string stream = ImplodeData(data);
+    ASSERT_GE(stream.size(), 5u);
+    EXPECT_EQ(stream.substr(0, 2), smallest.substr(0, 2)) << data.size();
+    if (sample.size() == data.size()) {
+      EXPECT_EQ(stream, smallest);
+    }
+    std::string out;
+    EXPECT_EQ(ExplodeBuffer(stream, out), kExplodeOk);
+    EXPECT_EQ(out, data);
+  }
 }
 
 }  // namespace
